@@ -1,0 +1,156 @@
+// What the library asks of the operating system and of the program that
+// hosts it.
+//
+// Everything goes through one Host, in the manner of an Env: a Linux default
+// and, in tests, doubles.  Paths are the suite's Windows-form texts
+// ("C:\Daten\PROJEKT.VX3DB", "\\server\share\P"); the host maps them to its
+// own file system only where it touches it (see MapPath).
+//
+// Message boxes, the mouse pointer, message processing and the executable
+// name belong to the hosting program, which installs hooks for them; without
+// hooks a message box writes its title and text to standard error and
+// answers its default button, and the others do nothing.
+
+#ifndef VX_TALUVEK_HOST_H_
+#define VX_TALUVEK_HOST_H_
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vx {
+
+// File attribute bits as the suite knows them.
+enum FileAttribute : int32_t {
+  kAttrReadOnly = 1,
+  kAttrHidden = 2,
+  kAttrSystem = 4,
+  kAttrDirectory = 16,
+  kAttrArchive = 32,
+};
+
+// Drive types as the suite knows them.
+enum DriveType : int32_t {
+  kDriveUnknown = 0,
+  kDriveNoRootDir = 1,
+  kDriveRemovable = 2,
+  kDriveFixed = 3,
+  kDriveRemote = 4,
+  kDriveCdRom = 5,
+  kDriveRamDisk = 6,
+};
+
+// Message box answers.
+enum MsgBoxResult : int32_t {
+  kMsgOk = 1, kMsgCancel = 2, kMsgAbort = 3, kMsgRetry = 4, kMsgIgnore = 5,
+  kMsgYes = 6, kMsgNo = 7,
+};
+
+// The hourglass mouse pointer.
+inline constexpr int32_t kPointerHourglass = 11;
+
+// Hooks of the hosting program.  Any may be left empty.
+struct HostHooks {
+  // Shows a message box; answers one of MsgBoxResult.
+  std::function<int32_t(const std::string& prompt, int32_t style,
+                        const std::string& title)>
+      message_box;
+  std::function<int32_t()> get_mouse_pointer;
+  std::function<void(int32_t)> set_mouse_pointer;
+  // Lets the program process its pending window messages.
+  std::function<void()> do_events;
+  // The program's executable name without extension.
+  std::function<std::string()> executable_name;
+};
+
+// Installs the hosting program's hooks for the whole process.
+void SetHostHooks(HostHooks hooks);
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // ---- Settings files, with the semantics of the Windows profile functions ----
+
+  // Reads `key` of `section` (both without regard to case) from the settings
+  // file `file` (a bare name lies in the settings home).  The value is
+  // trimmed of blanks and of one pair of enclosing quotes.  When the key is
+  // missing, `default_value` (trailing blanks removed) is used.  At most
+  // buffer_chars - 1 characters are copied to *value; returns their count.
+  virtual size_t GetProfileString(const std::string& section,
+                                  const std::string& key,
+                                  const std::string& default_value,
+                                  std::string* value, size_t buffer_chars,
+                                  const std::string& file) = 0;
+
+  // Writes `key`=`value` into `section` of `file`, creating section and file
+  // when missing and keeping every other line.  The file is replaced
+  // atomically.  Returns false when it could not be written.
+  virtual bool WriteProfileString(const std::string& section,
+                                  const std::string& key,
+                                  const std::string& value,
+                                  const std::string& file) = 0;
+
+  // The folder that stands for the Windows directory, as a host path without
+  // a trailing "/": $TARVANO_HOME, else $XDG_CONFIG_HOME/tarvano, else
+  // ~/.config/tarvano.
+  virtual std::string SettingsHome() = 0;
+
+  // ---- Files ----
+
+  // The host path of a Windows-form path: "\" becomes "/"; a path beginning
+  // with "/" (or one "\") is a host path already; a drive letter or a
+  // \\server\share prefix is looked up in the drive table of the settings
+  // home; a name that does not exist in exactly that case is looked up
+  // without regard to case.  Raises 76 for a drive the table does not know.
+  virtual std::string MapPath(const std::string& path) = 0;
+
+  // One of DriveType for the drive or folder `path` names.
+  virtual int32_t GetDriveType(const std::string& path) = 0;
+
+  // Length of a file in bytes.  Raises 53 when it does not exist.
+  virtual int64_t FileLen(const std::string& path) = 0;
+
+  // FileAttribute bits: 16 for a folder, 32 for any ordinary file, 1 when
+  // not writable, 2 for a name beginning with ".".  Raises 53 when the path
+  // does not exist.
+  virtual int32_t GetAttr(const std::string& path) = 0;
+
+  // Names (without folder) in the folder of `pattern` that match its last
+  // component, "*" and "?" as wildcards and without regard to case, sorted.
+  // Folders are listed only when `attributes` has kAttrDirectory; names
+  // beginning with "." only with kAttrHidden.
+  virtual std::vector<std::string> Dir(const std::string& pattern,
+                                       int32_t attributes) = 0;
+
+  // ---- Process ----
+
+  // The process environment as "NAME=value" entries, in its own order.
+  virtual std::vector<std::string> Environment() = 0;
+  virtual std::string ExecutableName() = 0;
+  virtual void Sleep(int32_t milliseconds) = 0;
+  virtual void Beep() = 0;
+
+  // ---- The hosting program's user interface ----
+
+  virtual int32_t MsgBox(const std::string& prompt, int32_t style,
+                         const std::string& title) = 0;
+  virtual int32_t GetMousePointer() = 0;
+  virtual void SetMousePointer(int32_t pointer) = 0;
+  virtual void DoEvents() = 0;
+};
+
+// The Linux host, which uses the installed hooks.
+Host& DefaultHost();
+
+// The host the library uses: the default unless a test installed another.
+Host& CurrentHost();
+
+// Installs `host` for the whole process (nullptr restores the default).
+// Meant for tests; the caller keeps `host` alive while installed.
+void SetCurrentHost(Host* host);
+
+}  // namespace vx
+
+#endif  // VX_TALUVEK_HOST_H_

@@ -1,0 +1,188 @@
+// The automation variant: the one value type that crosses the library's
+// public interface and comes out of a database field.
+//
+// Kinds and conversions follow the automation run time: integers are
+// rounded half to even, an out-of-range value raises 6 (overflow), a value
+// that cannot be converted raises 13 (type mismatch), null where a value is
+// needed raises 94.  Dates are days since 1899-12-30 with the time of day as
+// fraction.  Texts are UTF-8 and counted in characters.
+
+#ifndef VX_TALUVEK_VARIANT_H_
+#define VX_TALUVEK_VARIANT_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace vx {
+
+// Base of every object that a variant can refer to (engine objects, the
+// suite's components, the project object).
+class Object {
+ public:
+  virtual ~Object() = default;
+};
+using ObjectRef = std::shared_ptr<Object>;
+
+// The run time's type codes (what VarType answers).
+enum class VarType : uint16_t {
+  kEmpty = 0,
+  kNull = 1,
+  kInteger = 2,   // 16-bit
+  kLong = 3,      // 32-bit
+  kSingle = 4,
+  kDouble = 5,
+  kCurrency = 6,
+  kDate = 7,
+  kString = 8,
+  kObject = 9,
+  kError = 10,    // only as the marker of an omitted optional argument
+  kBoolean = 11,
+  kByte = 17,
+  kByteArray = 0x2011,  // array of bytes
+};
+
+// Currency: a fixed-point number with four decimals, kept as value * 10000.
+struct Currency {
+  int64_t scaled = 0;
+  friend bool operator==(Currency, Currency) = default;
+};
+
+// A date as the run time keeps it.
+struct Date {
+  double serial = 0;
+  friend bool operator==(Date, Date) = default;
+};
+
+using ByteArray = std::vector<uint8_t>;
+
+class Variant {
+ public:
+  Variant() = default;  // empty
+  Variant(int16_t v) : value_(v) {}
+  Variant(int32_t v) : value_(v) {}
+  Variant(float v) : value_(v) {}
+  Variant(double v) : value_(v) {}
+  Variant(Currency v) : value_(v) {}
+  Variant(Date v) : value_(v) {}
+  Variant(bool v) : value_(v) {}
+  Variant(uint8_t v) : value_(v) {}
+  Variant(std::string v) : value_(std::move(v)) {}
+  Variant(std::string_view v) : value_(std::string(v)) {}
+  Variant(const char* v) : value_(std::string(v)) {}
+  Variant(ByteArray v) : value_(std::move(v)) {}
+  Variant(ObjectRef v) : value_(std::move(v)) {}
+
+  static Variant Null() { return Variant(NullTag{}); }
+  // The value the run time passes for an optional argument the caller left out.
+  static Variant Missing() { return Variant(MissingTag{}); }
+
+  VarType type() const;
+  bool IsEmpty() const { return value_.index() == 0; }
+  bool IsNull() const { return std::holds_alternative<NullTag>(value_); }
+  bool IsMissing() const { return std::holds_alternative<MissingTag>(value_); }
+  bool IsString() const { return std::holds_alternative<std::string>(value_); }
+  bool IsObject() const { return std::holds_alternative<ObjectRef>(value_); }
+  bool IsByteArray() const { return std::holds_alternative<ByteArray>(value_); }
+  // True for the numeric kinds: integer, long, single, double, currency, byte.
+  bool IsNumber() const;
+
+  // Direct access to the stored value of a known kind; nullptr when the
+  // variant holds another kind.  No conversion.
+  template <typename T>
+  const T* get_if() const {
+    return std::get_if<T>(&value_);
+  }
+
+  // The same kind and the same value (texts compared exactly).
+  friend bool operator==(const Variant& a, const Variant& b) {
+    return a.value_ == b.value_;
+  }
+
+ private:
+  struct NullTag {
+    friend bool operator==(NullTag, NullTag) { return true; }
+  };
+  struct MissingTag {
+    friend bool operator==(MissingTag, MissingTag) { return true; }
+  };
+  explicit Variant(NullTag t) : value_(t) {}
+  explicit Variant(MissingTag t) : value_(t) {}
+
+  std::variant<std::monostate, NullTag, MissingTag, int16_t, int32_t, float,
+               double, Currency, Date, std::string, bool, uint8_t, ByteArray,
+               ObjectRef>
+      value_;
+};
+
+// ---- Conversions of the run time (raise 13, 6 or 94 as described above) ----
+
+// Text: a boolean gives "True"/"False", a number its shortest exact form with
+// the regional decimal separator (up to 15 significant digits for a double,
+// 7 for a single, exponent form "1E+20" when needed), a date its
+// "YYYY-MM-DD", "hh:mm:ss" or both (the parts that are not zero), a byte
+// array the text whose 16-bit code units the bytes are, empty gives "".
+std::string CStr(const Variant& v);
+int16_t CInt(const Variant& v);
+int32_t CLng(const Variant& v);
+uint8_t CByte(const Variant& v);
+float CSng(const Variant& v);
+double CDbl(const Variant& v);
+Currency CCur(const Variant& v);
+bool CBool(const Variant& v);
+Date CDate(const Variant& v);
+// Byte array: a text gives its 16-bit code units, low byte first.
+ByteArray CByteArray(const Variant& v);
+
+// Whether CDbl would succeed (empty counts as numeric, null does not).
+bool IsNumeric(const Variant& v);
+// Whether CDate would succeed on a text or a date (numbers do not count).
+bool IsDate(const Variant& v);
+
+// ---- Dates ----
+
+Date DateFromParts(int year, int month, int day, int hour = 0, int minute = 0,
+                   int second = 0);
+struct DateParts {
+  int year, month, day, hour, minute, second;
+};
+DateParts SplitDate(Date d);
+// "YYYY-MM-DD hh:mm:ss", e.g. "2024-03-05 14:07:09".
+std::string FormatDateTime(Date d);
+// The local date and time of now, to the second.
+Date Now();
+
+// ---- Numbers as text ----
+
+// The regional separators of the platform's number formatting (localeconv).
+struct NumberFormat {
+  std::string decimal;   // e.g. "," in de_DE
+  std::string grouping;  // e.g. "." in de_DE
+};
+NumberFormat RegionalNumberFormat();
+
+// The run time's Format for numbers with a pattern made of "0", "#", "." and
+// ",": "0" a digit always shown, "#" a digit shown when significant, "." the
+// regional decimal separator, "," (between digit placeholders) regional
+// grouping.  Enough for patterns such as "#.0", "#0,000.0" and "0.00".
+std::string FormatNumber(double value, std::string_view pattern);
+
+// Reads the number at the start of a text the regionally neutral way (the
+// run time's Val): blanks, tabs and line feeds are skipped anywhere; a sign,
+// digits with "." as decimal separator and an exponent are read; the first
+// character that does not fit ends the number; "&H"/"&O" read hex and octal.
+// No digits give 0.
+double Val(std::string_view text);
+
+// ---- UTF-8 texts, counted in characters ----
+
+// Byte arrays of 16-bit code units (low byte first) to and from text.
+ByteArray TextToUtf16Bytes(std::string_view text);
+std::string Utf16BytesToText(const ByteArray& bytes);
+
+}  // namespace vx
+
+#endif  // VX_TALUVEK_VARIANT_H_

@@ -1,0 +1,283 @@
+// OpenDb's retry rule, ExecuteMitDb and the close helpers, against real
+// database files and a host that counts what the loop does.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+
+#include "data/connections.h"
+#include "engine/schema.h"
+#include "platform/module_state.h"
+#include "support/fake_host.h"
+#include "support/installation.h"
+#include "vx_taluvek/components.h"
+#include "vx_taluvek/error.h"
+
+namespace vx {
+namespace {
+
+using testing::FakeHost;
+using testing::Installation;
+using testing::RunInFreshThread;
+
+// Each failed attempt but the last is followed by one 1 ms pause.
+size_t Attempts(const FakeHost& host) { return host.sleeps.size() + 1; }
+
+class ConnectionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_path = inst.File("PROJEKT.VX3DB");
+    dao::CreateDatabase(db_path, "CREATE TABLE T (Id COUNTER, Name TEXT(20));",
+                        kSuitePassword);
+  }
+
+  DbHandle Open(const std::string& path, bool raise = false,
+                bool exclusive = false) {
+    Variant connect(kBareConnect);
+    return OpenDb(path, exclusive, Variant(false), connect, raise);
+  }
+
+  Installation inst;
+  FakeHost host;
+  std::string db_path;
+};
+
+TEST_F(ConnectionsTest, OpensWithTheCompletedPassword) {
+  host.mouse_pointer = 3;
+  Variant connect(";pwd=");
+  DbHandle db = OpenDb(db_path, false, Variant(false), connect, true);
+  ASSERT_NE(db, nullptr);
+  EXPECT_EQ(connect, Variant(std::string(";pwd=") + kSuitePassword));
+  EXPECT_TRUE(host.sleeps.empty());
+  EXPECT_EQ(host.mouse_pointer, 3);
+  EXPECT_FALSE(Err().IsSet());
+  EXPECT_TRUE(CloseDb(db));
+  EXPECT_EQ(db, nullptr);
+}
+
+TEST_F(ConnectionsTest, OtherConnectTextsPassUnchanged) {
+  for (const char* text : {";PWD=", "", ";pwd=falsch"}) {
+    Variant connect(text);
+    EXPECT_EQ(OpenDb(db_path, false, Variant(false), connect, false), nullptr);
+    EXPECT_EQ(connect, Variant(text));
+    EXPECT_FALSE(Err().IsSet());
+  }
+  // A wrong password is no reason to stop early: all eight attempts.
+  host.sleeps.clear();
+  Variant connect(";pwd=falsch");
+  try {
+    OpenDb(db_path, false, Variant(false), connect, true);
+    FAIL() << "no error raised";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 3031);
+  }
+  EXPECT_EQ(Attempts(host), 8u);
+}
+
+TEST_F(ConnectionsTest, EmptyNameMakesNoAttempt) {
+  EXPECT_EQ(Open("", true), nullptr);
+  EXPECT_FALSE(Err().IsSet());
+  EXPECT_TRUE(host.sleeps.empty());
+  EXPECT_TRUE(host.pointer_history.size() <= 1);
+}
+
+TEST_F(ConnectionsTest, MissingFileEndsAtTheFifthAttemptWith53) {
+  host.mouse_pointer = 1;
+  std::string missing = inst.File("FEHLT.VX3DB");
+  EXPECT_EQ(Open(missing), nullptr);
+  EXPECT_FALSE(Err().IsSet());
+  EXPECT_EQ(Attempts(host), 5u);
+  EXPECT_EQ(host.mouse_pointer, 1);  // restored
+  EXPECT_EQ(std::count(host.pointer_history.begin(),
+                       host.pointer_history.end(), kPointerHourglass),
+            5);
+
+  host.sleeps.clear();
+  try {
+    Open(missing, true);
+    FAIL() << "no error raised";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), 53);
+    EXPECT_EQ(e.description(), "Datei nicht gefunden  " + missing);
+  }
+  EXPECT_EQ(Attempts(host), 5u);
+  EXPECT_EQ(host.mouse_pointer, 1);
+}
+
+TEST_F(ConnectionsTest, ExclusiveHolderEndsAtTheFifthAttemptWith3356) {
+  auto holder = DbEngine().OpenDatabase(db_path, Variant(true), Variant(false),
+                                        Variant(std::string(kBareConnect) +
+                                                kSuitePassword));
+  try {
+    Open(db_path, true);
+    FAIL() << "no error raised";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), kErrExclusivelyOpened);
+  }
+  EXPECT_EQ(Attempts(host), 5u);
+  holder->Close();
+  DbHandle db = Open(db_path, true);
+  EXPECT_NE(db, nullptr);
+  CloseDb(db);
+}
+
+// A server access component whose database kind the test sets, counting
+// how often it is asked.
+class CountingServerAccess : public ServerAccess {
+ public:
+  explicit CountingServerAccess(int32_t kind) : kind_(kind) {}
+  int32_t DatenbankArt() override {
+    ++asked;
+    return kind_;
+  }
+  static inline std::atomic<int> asked{0};
+
+ private:
+  int32_t kind_;
+};
+
+class ScopedServerKind {
+ public:
+  explicit ScopedServerKind(int32_t kind) {
+    CountingServerAccess::asked = 0;
+    previous_ = RegisterComponent(ServerAccess::kProgramId, [kind] {
+      return std::make_shared<CountingServerAccess>(kind);
+    });
+  }
+  ~ScopedServerKind() { RegisterComponent(ServerAccess::kProgramId, previous_); }
+
+ private:
+  ComponentFactory previous_;
+};
+
+TEST_F(ConnectionsTest, OnADatabaseServerAFailingOpenEndsAfterThreeAttempts) {
+  ScopedServerKind server(2);
+  std::string missing = inst.File("FEHLT.VX3DB");
+  RunInFreshThread([&] {
+    try {
+      Open(missing, true);
+      FAIL() << "no error raised";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.number(), kErrEngineFileNotFound);  // before the existence test
+    }
+  });
+  EXPECT_EQ(Attempts(host), 3u);
+}
+
+TEST_F(ConnectionsTest, ServerKindIsCachedOnceItIsOneOrMore) {
+  {
+    ScopedServerKind server(0);
+    RunInFreshThread([] {
+      int16_t kind = -1;
+      EXPECT_FALSE(IsServerMode(kind));
+      EXPECT_FALSE(IsServerMode(kind));
+      EXPECT_EQ(kind, 0);
+    });
+    EXPECT_EQ(CountingServerAccess::asked, 2);
+  }
+  {
+    ScopedServerKind server(1);
+    RunInFreshThread([] {
+      int16_t kind = -1;
+      EXPECT_FALSE(IsServerMode(kind));
+      EXPECT_FALSE(IsServerMode(kind));
+      EXPECT_EQ(kind, 1);
+    });
+    EXPECT_EQ(CountingServerAccess::asked, 1);
+  }
+  {
+    ScopedServerKind server(3);
+    RunInFreshThread([] {
+      int16_t kind = 0;
+      EXPECT_TRUE(IsServerMode(kind));
+      EXPECT_EQ(kind, 3);
+    });
+  }
+}
+
+TEST_F(ConnectionsTest, DefaultServerAccessReadsTheSettingsFile) {
+  RunInFreshThread([] {
+    int16_t kind = -1;
+    EXPECT_FALSE(IsServerMode(kind));
+    EXPECT_EQ(kind, 0);
+  });
+  inst.WriteSettings("[Server]\nDatenbankArt=2\n");
+  RunInFreshThread([] {
+    int16_t kind = 0;
+    EXPECT_TRUE(IsServerMode(kind));
+    EXPECT_EQ(kind, 2);
+  });
+}
+
+TEST_F(ConnectionsTest, ExecuteMitDbOpensAndClosesWhenGivenNoHandle) {
+  DbHandle none;
+  int32_t error = -1;
+  EXPECT_EQ(ExecuteMitDb(db_path, "INSERT INTO T (Name) VALUES ('a')", false,
+                         none, error),
+            1);
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(none, nullptr);
+  // Closed again: an exclusive open now succeeds.
+  DbHandle exclusive = Open(db_path, true, true);
+  EXPECT_NE(exclusive, nullptr);
+  CloseDb(exclusive);
+}
+
+TEST_F(ConnectionsTest, ExecuteMitDbKeepsTheCallersHandleOpen) {
+  DbHandle db = Open(db_path, true);
+  int32_t error = -1;
+  ExecuteMitDb("", "INSERT INTO T (Name) VALUES ('a')", false, db, error);
+  EXPECT_EQ(ExecuteMitDb("", "UPDATE T SET Name = 'b'", false, db, error), 1);
+  EXPECT_EQ(error, 0);
+  ASSERT_NE(db, nullptr);
+  RsHandle rs = db->OpenRecordset("SELECT Name FROM T");
+  EXPECT_EQ(rs->Fields()[0].Value(), Variant("b"));
+  EXPECT_TRUE(CloseRs(rs));
+  EXPECT_EQ(rs, nullptr);
+  CloseDb(db);
+}
+
+TEST_F(ConnectionsTest, ExecuteMitDbReportsFailuresWithoutRaising) {
+  DbHandle none;
+  int32_t error = 0;
+  EXPECT_EQ(ExecuteMitDb(db_path, "UPDATE Fehlt SET X = 1", false, none, error),
+            0);
+  EXPECT_NE(error, 0);
+  EXPECT_EQ(ExecuteMitDb(inst.File("FEHLT.VX3DB"), "DELETE * FROM T", false,
+                         none, error),
+            0);
+  EXPECT_EQ(error, 91);  // the open failed quietly; no database to run on
+}
+
+TEST_F(ConnectionsTest, ClosingNothingSucceeds) {
+  DbHandle db;
+  RsHandle rs;
+  EXPECT_TRUE(CloseDb(db));
+  EXPECT_TRUE(CloseRs(rs));
+  EXPECT_EQ(db, nullptr);
+  EXPECT_THROW(CloseDbHandle(db), Error);
+}
+
+TEST_F(ConnectionsTest, ClosingTwiceIsPassedOver) {
+  DbHandle db = Open(db_path, true);
+  DbHandle same = db;
+  db->Close();
+  EXPECT_TRUE(CloseDb(same));  // the engine refuses; the handle goes anyway
+  EXPECT_EQ(same, nullptr);
+  EXPECT_FALSE(Err().IsSet());
+}
+
+TEST_F(ConnectionsTest, DesignModeIsOffInADeliveredBuild) {
+#ifndef VX_DESIGN_MODE
+  EXPECT_FALSE(IsDesign());
+#endif
+  Err().Set(5);
+  IsDesign();
+  EXPECT_EQ(Err().Number(), 5);
+  Err().Clear();
+}
+
+}  // namespace
+}  // namespace vx

@@ -1,0 +1,54 @@
+// The Linux implementation of Host (see vx_taluvek/host.h).
+
+#ifndef VX_PLATFORM_LINUX_HOST_H_
+#define VX_PLATFORM_LINUX_HOST_H_
+
+#include <memory>
+
+#include "vx_taluvek/host.h"
+
+namespace vx {
+
+class LinuxHost : public Host {
+ public:
+  size_t GetProfileString(const std::string& section, const std::string& key,
+                          const std::string& default_value, std::string* value,
+                          size_t buffer_chars, const std::string& file) override;
+  bool WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value,
+                          const std::string& file) override;
+  std::string SettingsHome() override;
+  std::string MapPath(const std::string& path) override;
+  int32_t GetDriveType(const std::string& path) override;
+  int64_t FileLen(const std::string& path) override;
+  int32_t GetAttr(const std::string& path) override;
+  std::vector<std::string> Dir(const std::string& pattern,
+                               int32_t attributes) override;
+  std::vector<std::string> Environment() override;
+  std::string ExecutableName() override;
+  void Sleep(int32_t milliseconds) override;
+  void Beep() override;
+  int32_t MsgBox(const std::string& prompt, int32_t style,
+                 const std::string& title) override;
+  int32_t GetMousePointer() override;
+  void SetMousePointer(int32_t pointer) override;
+  void DoEvents() override;
+};
+
+// The hooks installed with SetHostHooks (all empty before the first call).
+// A caller may hold and use the set while another thread installs a new one.
+std::shared_ptr<const HostHooks> InstalledHostHooks();
+
+// The answer of a message box's default button for `style` (the button set
+// in its low four bits, the default button in bits 8 and 9).
+int32_t DefaultButtonAnswer(int32_t style);
+
+// The name of the drive table in the settings home, and its section.  Keys
+// are drive letters with colon ("T:") or \\server\share prefixes; values are
+// host folders.  Without an entry, "C:" stands for the root "/".
+inline constexpr const char* kDriveTableFile = "Laufwerke.INI";
+inline constexpr const char* kDriveTableSection = "Laufwerke";
+
+}  // namespace vx
+
+#endif  // VX_PLATFORM_LINUX_HOST_H_
