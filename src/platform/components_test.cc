@@ -14,7 +14,7 @@ namespace {
 
 class Probe : public Object {
  public:
-  explicit Probe(int id) : id(id) {}
+  explicit Probe(int value) : id(value) {}
   int id;
 };
 

@@ -3,22 +3,15 @@
 #include <charconv>
 #include <string>
 
+#include "platform/number_format.h"
 #include "vx_taluvek/error.h"
 
 namespace vx {
 
 namespace {
 
-// printf's %.<digits>G with the point as decimal separator and without the
-// zero before it, as the run time writes numbers for Str.
-std::string GeneralNumber(double value, int digits) {
-  char buf[64];
-  auto result = std::to_chars(buf, buf + sizeof buf, value,
-                              std::chars_format::general, digits);
-  std::string text(buf, result.ptr);
-  for (char& c : text) {
-    if (c == 'e') c = 'E';
-  }
+// The run time's Str writes no zero before the point: " .5", "-.25".
+std::string WithoutLeadingZero(std::string text) {
   if (text.starts_with("0.")) text.erase(0, 1);
   if (text.starts_with("-0.")) text.erase(1, 1);
   return text;
@@ -41,24 +34,11 @@ std::string Str(const Variant& v) {
     case VarType::kByte:
       return WithSign(std::to_string(CLng(v)));
     case VarType::kSingle:
-      return WithSign(GeneralNumber(*v.get_if<float>(), 7));
+      return WithSign(WithoutLeadingZero(NumberToText(*v.get_if<float>(), 7, ".")));
     case VarType::kDouble:
-      return WithSign(GeneralNumber(*v.get_if<double>(), 15));
-    case VarType::kCurrency: {
-      // Exact: the four decimals of the scaled value, trailing zeros cut.
-      int64_t scaled = v.get_if<Currency>()->scaled;
-      bool negative = scaled < 0;
-      uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(scaled)
-                                    : static_cast<uint64_t>(scaled);
-      std::string text = std::to_string(magnitude / 10000);
-      std::string fraction = std::to_string(magnitude % 10000 + 10000).substr(1);
-      while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-      if (!fraction.empty()) {
-        if (text == "0") text.clear();
-        text += "." + fraction;
-      }
-      return negative ? "-" + text : " " + text;
-    }
+      return WithSign(WithoutLeadingZero(NumberToText(*v.get_if<double>(), 15, ".")));
+    case VarType::kCurrency:
+      return WithSign(WithoutLeadingZero(CurrencyToText(*v.get_if<Currency>(), ".")));
     case VarType::kString:
       return Str(Variant(CDbl(v)));
     default:

@@ -3,8 +3,11 @@
 #ifndef VX_TESTS_SUPPORT_TEST_SUPPORT_H_
 #define VX_TESTS_SUPPORT_TEST_SUPPORT_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "vx_taluvek/error.h"
 
 namespace vx::testing {
 
@@ -54,6 +57,17 @@ class ScopedLocale {
   std::string old_;
   bool ok_;
 };
+
+// The number of the error that `step` raises, 0 when it raises none.
+template <typename Step>
+int32_t RaisedNumber(Step step) {
+  try {
+    step();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
 
 // Writes `content` into the host file `path`, replacing it.
 void WriteFile(const std::string& path, const std::string& content);
