@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/demo.h"
+#include "cli/terminal_dialog.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void PrintUsage(FILE* out) {
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+  vx::cli::InstallTerminalDialog();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     PrintUsage(stderr);

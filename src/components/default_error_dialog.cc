@@ -1,5 +1,8 @@
-// The error dialog the library brings along: it shows its message through
-// the host's message box and asks nothing, so no step is ever retried.
+// The error dialog the library brings along.  It shows its message through
+// the host's message box: a question with the choices abort (the default),
+// retry and ignore, whose answers it passes on as the suite's dialog
+// answers: retry asks for the failed step again (4), ignore not to show
+// this message again (2), abort goes on (3).
 
 #include <memory>
 #include <string>
@@ -11,7 +14,10 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kStopSystemModal = 4112;
+constexpr int32_t kSystemModal = 4096;
+constexpr int32_t kStopIcon = 16;
+constexpr int32_t kAbortRetryIgnore = 2;
+constexpr int32_t kAnswerDoNotShowAgain = 2;
 
 class DefaultFehlerDialog : public FehlerDialog {
  public:
@@ -19,26 +25,32 @@ class DefaultFehlerDialog : public FehlerDialog {
 
   int32_t EMW(const std::string& title, const std::string& message,
               const PendingError& error) override {
-    Show(title, message, error);
-    return 0;
+    int32_t answer =
+        CurrentHost().MsgBox(Prompt(message, error),
+                             kSystemModal | kStopIcon | kAbortRetryIgnore,
+                             Title(title));
+    return answer == kMsgIgnore ? kAnswerDoNotShowAgain : answer;
   }
 
   void ErrorMsg(const std::string& title, const std::string& message,
                 const PendingError& error) override {
-    Show(title, message, error);
+    CurrentHost().MsgBox(Prompt(message, error), kSystemModal | kStopIcon,
+                         Title(title));
   }
 
  private:
-  static void Show(const std::string& title, const std::string& message,
-                   const PendingError& error) {
+  static std::string Prompt(const std::string& message,
+                            const PendingError& error) {
     std::string prompt;
     if (error.IsSet()) {
       prompt = "Fehler " + std::to_string(error.Number()) + ": " +
                error.Description();
     }
-    prompt += message;
-    CurrentHost().MsgBox(prompt, kStopSystemModal,
-                         title.empty() ? std::string("Fehler") : title);
+    return prompt + message;
+  }
+
+  static std::string Title(const std::string& title) {
+    return title.empty() ? std::string("Fehler") : title;
   }
 };
 

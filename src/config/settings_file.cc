@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "config/error_dialog.h"
 #include "platform/module_state.h"
 #include "platform/text.h"
 #include "platform/invariant_text.h"
@@ -15,7 +16,6 @@ namespace vx {
 namespace {
 
 constexpr size_t kEntryBufferChars = 2000;
-constexpr int32_t kAnswerRetry = 4;
 
 // Shows a failure of Tarvano_Eintrag through the error dialog; true when
 // the user asks for a retry.

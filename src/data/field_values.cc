@@ -73,8 +73,10 @@ Variant FieldValue(dao::Field* field, int32_t& type_code) {
   });
   Err().Clear();
   try {
-    if (!empty) return value;
+    // The type is learned even for a value that is not empty, so that a
+    // caller's loop asks the engine only once whatever its first row holds.
     if (type_code == 0) type_code = field->Type();
+    if (!empty) return value;
     if (type_code == 1) return Variant(false);
     if (IsTextOrBinaryType(type_code)) return Variant(std::string());
     return Variant(int16_t{0});

@@ -18,9 +18,9 @@ namespace vx {
 
 // The value of `field`, with a null or empty value replaced by the empty
 // value of the field's type: False for yes/no (type 1), "" for the text and
-// binary kinds (9, 10, 11, 12, 18), the 16-bit 0 for all others.  A
-// `type_code` of 0 is filled in with the field's type, so that a loop over
-// many rows asks the engine only once.  Raises 3265 when `field` is
+// binary kinds (9, 10, 11, 12, 18), the 16-bit 0 for all others, as told
+// by `type_code`.  A `type_code` of 0 is filled in with the field's type, so
+// that a loop over many rows asks the engine only once.  Raises 3265 when `field` is
 // nullptr; any other failure gives an empty variant (with a diagnostic box
 // in developer mode).
 Variant FieldValue(dao::Field* field, int32_t& type_code);

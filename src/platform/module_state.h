@@ -28,6 +28,8 @@ struct ModuleState {
   int16_t network_state = 0;  // 0 undecided, 1 network, 2 local installation
   bool bNetzInstallation = false;
   std::string user_directory;  // last GetUserVerzeichnis result
+
+  int16_t nZugriffSlow = 0;  // Files: access-speed level, 0 = not read yet
 };
 
 // The calling thread's module state.

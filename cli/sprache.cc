@@ -1,0 +1,238 @@
+#include "cli/sprache.h"
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "data/connections.h"
+#include "translate/language_db.h"
+#include "translate/po_exchange.h"
+#include "translate/po_file.h"
+#include "vx_taluvek/error.h"
+
+namespace vx::cli {
+
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "Aufruf: taluvek sprache export DATEI.po --sprache N\n"
+    "        taluvek sprache import DATEI.po --sprache N\n"
+    "\n"
+    "Die Texte der Sprachdatenbank Language2.vx3db (Tabellen Ausgaben und\n"
+    "Beschriftung) mit ihren Übersetzungen in Sprache N (2 bis 4) als\n"
+    "gettext-Katalog (PO-Datei) für die Übersetzer.\n"
+    "\n"
+    "  export      schreibt die Texte und ihre Übersetzungen nach DATEI.po\n"
+    "  import      schreibt die Übersetzungen aus DATEI.po zurück; ein leerer\n"
+    "              msgstr löscht die Übersetzung, unbekannte Einträge werden\n"
+    "              gemeldet und übergangen, eine fehlerhafte Datei wird\n"
+    "              abgewiesen, ohne dass etwas geschrieben wird\n"
+    "\n"
+    "Die Sprachdatenbank liegt im Verzeichnis SYSTEM der Einstellungsdatei\n"
+    "(Abschnitt [Datei Verzeichnisse]).\n"
+    "\n"
+    "Optionen:\n"
+    "  --sprache N   die Sprache der Übersetzungen, 2, 3 oder 4\n"
+    "  -h, --help    diese Hilfe\n"
+    "\n"
+    "Rückgabewert: 0 erledigt, 1 fehlgeschlagen, 2 falscher Aufruf.\n";
+
+constexpr const char* kPrefix = "taluvek sprache: ";
+
+struct Request {
+  std::string action;  // "export" or "import"
+  std::string file;
+  int language = 0;
+};
+
+std::optional<int> ParseLanguage(const std::string& text) {
+  if (text.size() != 1 || text[0] < '0' + kFirstTranslatedLanguage ||
+      text[0] > '0' + kLastTranslatedLanguage) {
+    return std::nullopt;
+  }
+  return text[0] - '0';
+}
+
+// The request the arguments make, or nothing after a usage error was
+// reported on `err`.
+std::optional<Request> ParseArguments(const std::vector<std::string>& args,
+                                      std::ostream& err) {
+  Request request;
+  auto usage_error = [&](const std::string& what) {
+    err << kPrefix << what << "\n\n" << kUsage;
+    return std::nullopt;
+  };
+  std::optional<std::string> language;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--sprache") {
+      if (i + 1 == args.size()) return usage_error("--sprache ohne Nummer");
+      language = args[++i];
+    } else if (arg.starts_with("--sprache=")) {
+      language = arg.substr(10);
+    } else if (arg.starts_with("-") && arg.size() > 1) {
+      return usage_error("unbekannte Option '" + arg + "'");
+    } else if (request.action.empty()) {
+      if (arg != "export" && arg != "import") {
+        return usage_error("unbekannte Aktion '" + arg +
+                           "' (export oder import)");
+      }
+      request.action = arg;
+    } else if (request.file.empty()) {
+      request.file = arg;
+    } else {
+      return usage_error("überzähliges Argument '" + arg + "'");
+    }
+  }
+  if (request.action.empty()) return usage_error("export oder import fehlt");
+  if (request.file.empty()) return usage_error("DATEI.po fehlt");
+  if (!language) return usage_error("--sprache fehlt");
+  std::optional<int> number = ParseLanguage(*language);
+  if (!number) {
+    return usage_error("--sprache " + *language +
+                       ": die Sprache ist 2, 3 oder 4");
+  }
+  request.language = *number;
+  return request;
+}
+
+// The installation's language database, opened; nullptr after the reason
+// was reported on `err`.
+DbHandle OpenLanguageDb(bool read_only, std::ostream& err) {
+  const std::string path = LanguageDbPath(true);
+  if (path.empty()) {
+    err << kPrefix
+        << "die Einstellungsdatei nennt kein Verzeichnis SYSTEM (Abschnitt "
+           "[Datei Verzeichnisse])\n";
+    return nullptr;
+  }
+  try {
+    Variant connect(kBareConnect);
+    return OpenDb(path, false, Variant(read_only), connect, true);
+  } catch (const Error& e) {
+    err << kPrefix << "die Sprachdatenbank " << path
+        << " lässt sich nicht öffnen: " << e.description() << " (Fehler "
+        << e.number() << ")\n";
+    return nullptr;
+  }
+}
+
+// Writes `content` to `path` through a temporary file beside it, so that a
+// failed write leaves no half-written catalogue behind.
+bool WriteWholeFile(const std::string& path, const std::string& content) {
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file << content;
+    file.close();
+    if (!file) {
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      return false;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) std::filesystem::remove(temporary, error);
+  return !error;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  std::ostringstream content;
+  content << file.rdbuf();
+  if (file.bad()) return std::nullopt;
+  return content.str();
+}
+
+int Export(const Request& request, std::ostream& out, std::ostream& err) {
+  DbHandle db = OpenLanguageDb(true, err);
+  if (!db) return kExitFailed;
+  PoCatalog catalog;
+  try {
+    catalog = ExportTranslations(*db, request.language);
+  } catch (const Error& e) {
+    CloseDb(db);
+    err << kPrefix << "Fehler " << e.number() << ": " << e.description()
+        << "\n";
+    return kExitFailed;
+  }
+  CloseDb(db);
+  if (!WriteWholeFile(request.file, FormatPo(catalog))) {
+    err << kPrefix << request.file << " lässt sich nicht schreiben\n";
+    return kExitFailed;
+  }
+  size_t translated = 0;
+  for (const PoEntry& entry : catalog.entries) {
+    if (!entry.translation.empty()) ++translated;
+  }
+  out << kPrefix << catalog.entries.size() << " Texte nach " << request.file
+      << " geschrieben, " << translated << " davon in Sprache "
+      << request.language << " übersetzt\n";
+  return kExitDone;
+}
+
+int Import(const Request& request, std::ostream& out, std::ostream& err) {
+  std::optional<std::string> content = ReadWholeFile(request.file);
+  if (!content) {
+    err << kPrefix << request.file << " lässt sich nicht lesen\n";
+    return kExitFailed;
+  }
+  PoCatalog catalog;
+  try {
+    catalog = ParsePo(*content);
+  } catch (const Error& e) {
+    err << kPrefix << request.file << ", " << e.description()
+        << "; nichts geschrieben\n";
+    return kExitFailed;
+  }
+  DbHandle db = OpenLanguageDb(false, err);
+  if (!db) return kExitFailed;
+  ImportResult result;
+  try {
+    result = ImportTranslations(*db, request.language, catalog);
+  } catch (const Error& e) {
+    CloseDb(db);
+    if (e.number() == kErrMalformedCatalog) {
+      err << kPrefix << request.file << ", " << e.description()
+          << "; nichts geschrieben\n";
+    } else {
+      err << kPrefix << "Fehler " << e.number() << ": " << e.description()
+          << "\n";
+    }
+    return kExitFailed;
+  }
+  CloseDb(db);
+  for (const std::string& skipped : result.skipped) {
+    err << kPrefix << request.file << ", " << skipped << "\n";
+  }
+  out << kPrefix << result.changed_texts << " Übersetzungen aus "
+      << request.file << " geschrieben (" << result.changed_rows
+      << " Zeilen geändert), " << result.skipped.size()
+      << " Einträge übergangen\n";
+  return kExitDone;
+}
+
+}  // namespace
+
+int RunSprache(const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err) {
+  for (const std::string& arg : args) {
+    if (arg == "-h" || arg == "--help") {
+      out << kUsage;
+      return kExitDone;
+    }
+  }
+  std::optional<Request> request = ParseArguments(args, err);
+  if (!request) return kExitUsage;
+  return request->action == "export" ? Export(*request, out, err)
+                                     : Import(*request, out, err);
+}
+
+}  // namespace vx::cli

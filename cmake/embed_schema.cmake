@@ -1,0 +1,26 @@
+# Writes a C++ source that holds the text of every schema/*.sql script, so
+# that the library carries the suite's database templates itself.
+# Run with -DSCHEMA_DIR=... -DOUTPUT=...
+file(GLOB scripts "${SCHEMA_DIR}/*.sql")
+list(SORT scripts)
+set(body "")
+foreach(script ${scripts})
+  get_filename_component(name ${script} NAME_WE)
+  file(READ ${script} text)
+  string(APPEND body "    {\"${name}\", R\"vxschema(${text})vxschema\"},\n")
+endforeach()
+file(WRITE ${OUTPUT}.tmp
+"// Generated from schema/*.sql by cmake/embed_schema.cmake; do not edit.
+#include \"data/schema_scripts.h\"
+
+namespace vx {
+
+const std::vector<SchemaScriptEntry>& SchemaScripts() {
+  static const std::vector<SchemaScriptEntry> scripts = {
+${body}  };
+  return scripts;
+}
+
+}  // namespace vx
+")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different ${OUTPUT}.tmp ${OUTPUT})
