@@ -86,7 +86,9 @@ class Host {
 
   // Writes `key`=`value` into `section` of `file`, creating section and file
   // when missing and keeping every other line.  The file is replaced
-  // atomically.  Returns false when it could not be written.
+  // atomically.  Returns false, leaving the file as it was, when it could
+  // not be written or when the entry would not read back as given (an empty
+  // name, a line break, "]" in the section, "=" in the key).
   virtual bool WriteProfileString(const std::string& section,
                                   const std::string& key,
                                   const std::string& value,
@@ -106,10 +108,13 @@ class Host {
   // without regard to case.  Raises 76 for a drive the table does not know.
   virtual std::string MapPath(const std::string& path) = 0;
 
-  // One of DriveType for the drive or folder `path` names.
+  // One of DriveType for the drive or folder `path` names: remote for
+  // network file systems, CD-ROM for ISO 9660, fixed for the others, no root
+  // dir for a path that does not exist or a drive the table does not know.
   virtual int32_t GetDriveType(const std::string& path) = 0;
 
-  // Length of a file in bytes.  Raises 53 when it does not exist.
+  // Length of a file in bytes.  Raises 53 when it does not exist or is a
+  // folder.
   virtual int64_t FileLen(const std::string& path) = 0;
 
   // FileAttribute bits: 16 for a folder, 32 for any ordinary file, 1 when
@@ -119,8 +124,10 @@ class Host {
 
   // Names (without folder) in the folder of `pattern` that match its last
   // component, "*" and "?" as wildcards and without regard to case, sorted.
-  // Folders are listed only when `attributes` has kAttrDirectory; names
-  // beginning with "." only with kAttrHidden.
+  // A trailing ".*" also matches names without extension ("*.*" matches
+  // all).  Folders are listed only when `attributes` has kAttrDirectory;
+  // names beginning with "." only with kAttrHidden; "." and ".." never.  A
+  // missing folder gives no names.
   virtual std::vector<std::string> Dir(const std::string& pattern,
                                        int32_t attributes) = 0;
 

@@ -120,12 +120,16 @@ class Variant {
 
 // ---- Conversions of the run time (raise 13, 6 or 94 as described above) ----
 
-// Text: a boolean gives "True"/"False", a number its shortest exact form with
+// Text: a boolean gives "True"/"False", a number its shortest form with
 // the regional decimal separator (up to 15 significant digits for a double,
 // 7 for a single, exponent form "1E+20" when needed), a date its
 // "YYYY-MM-DD", "hh:mm:ss" or both (the parts that are not zero), a byte
 // array the text whose 16-bit code units the bytes are, empty gives "".
 std::string CStr(const Variant& v);
+// Numbers: a text is read with blanks around it, a sign, the regional
+// decimal and grouping separators, an exponent, or as "&H1F" / "&O17"; a
+// boolean is -1 or 0, a date its serial, empty 0.  Integers round half to
+// even.
 int16_t CInt(const Variant& v);
 int32_t CLng(const Variant& v);
 uint8_t CByte(const Variant& v);
@@ -133,22 +137,30 @@ float CSng(const Variant& v);
 double CDbl(const Variant& v);
 Currency CCur(const Variant& v);
 bool CBool(const Variant& v);
+// Date: a number is taken as serial (6 outside the years 100 to 9999); a
+// text is "YYYY-MM-DD" or the locale's day/month order ("5.3.2024" or
+// "3/5/2024"), each with an optional time "hh:mm[:ss]", or the time alone.
 Date CDate(const Variant& v);
 // Byte array: a text gives its 16-bit code units, low byte first.
 ByteArray CByteArray(const Variant& v);
 
-// Whether CDbl would succeed (empty counts as numeric, null does not).
+// Whether CDbl would succeed (empty counts as numeric, null does not), except
+// that a date is not numeric, as in the run time.
 bool IsNumeric(const Variant& v);
 // Whether CDate would succeed on a text or a date (numbers do not count).
 bool IsDate(const Variant& v);
 
 // ---- Dates ----
 
+// Parts beyond their range carry over as in the run time's DateSerial and
+// TimeSerial (month 13 is January of the next year, day 0 the last day of
+// the month before).  A result outside the years 100 to 9999 raises 5.
 Date DateFromParts(int year, int month, int day, int hour = 0, int minute = 0,
                    int second = 0);
 struct DateParts {
   int year, month, day, hour, minute, second;
 };
+// Rounded to the second.  A serial outside the years 100 to 9999 raises 6.
 DateParts SplitDate(Date d);
 // "YYYY-MM-DD hh:mm:ss", e.g. "2024-03-05 14:07:09".
 std::string FormatDateTime(Date d);
@@ -157,7 +169,8 @@ Date Now();
 
 // ---- Numbers as text ----
 
-// The regional separators of the platform's number formatting (localeconv).
+// The regional separators of the platform's number formatting (those of
+// localeconv(); an empty grouping separator, as in the C locale, gives ",").
 struct NumberFormat {
   std::string decimal;   // e.g. "," in de_DE
   std::string grouping;  // e.g. "." in de_DE
@@ -168,13 +181,20 @@ NumberFormat RegionalNumberFormat();
 // ",": "0" a digit always shown, "#" a digit shown when significant, "." the
 // regional decimal separator, "," (between digit placeholders) regional
 // grouping.  Enough for patterns such as "#.0", "#0,000.0" and "0.00".
+// Rounds half away from zero on the value's 15 significant digits (1.005
+// with "0.00" gives "1.01"); a value that rounds to zero has no minus sign.
+// The decimal separator shows whenever the pattern has one (5 with "#.##"
+// gives "5.").  Commas after the last integer placeholder divide by 1000
+// each, "%" multiplies by 100; other characters, "\x" and "..." are
+// literals.  An empty pattern gives CStr(value).  Sections (";") and
+// exponent patterns ("E+") are not supported and raise 5.
 std::string FormatNumber(double value, std::string_view pattern);
 
 // Reads the number at the start of a text the regionally neutral way (the
 // run time's Val): blanks, tabs and line feeds are skipped anywhere; a sign,
 // digits with "." as decimal separator and an exponent are read; the first
 // character that does not fit ends the number; "&H"/"&O" read hex and octal.
-// No digits give 0.
+// No digits give 0; a number beyond the range of a double raises 6.
 double Val(std::string_view text);
 
 // ---- UTF-8 texts, counted in characters ----
