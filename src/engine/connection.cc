@@ -1,0 +1,227 @@
+#include "engine/connection.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "engine/dao_errors.h"
+#include "engine/lock_file.h"
+#include "engine/password.h"
+#include "vx_taluvek/error.h"
+#include "vx_taluvek/host.h"
+
+namespace vx::dao {
+
+// ---- Statement ----
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+  if (this != &other) {
+    Release();
+    connection_ = other.connection_;
+    cached_ = std::move(other.cached_);
+  }
+  return *this;
+}
+
+void Statement::Bind(const std::vector<Parameter>& parameters) {
+  for (size_t k = 0; k < parameters.size(); ++k) {
+    const Parameter& p = parameters[k];
+    const int index = static_cast<int>(k) + 1;
+    switch (p.kind) {
+      case Parameter::Kind::kInteger:
+        sqlite3_bind_int64(get(), index, p.integer);
+        break;
+      case Parameter::Kind::kReal:
+        sqlite3_bind_double(get(), index, p.real);
+        break;
+      case Parameter::Kind::kText:
+        sqlite3_bind_text64(get(), index, p.text.data(), p.text.size(),
+                            SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    }
+  }
+}
+
+bool Statement::Step() {
+  const int rc = sqlite3_step(get());
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  connection_->Fail(rc, cached_->sql);
+}
+
+void Statement::Release() {
+  if (cached_) connection_->GiveBack(std::move(cached_));
+}
+
+// ---- Connection ----
+
+namespace {
+
+std::string HostPath(const std::string& name) {
+  try {
+    return CurrentHost().MapPath(name);
+  } catch (const Error&) {
+    RaiseDao(kErrInvalidPath, {name});
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<Connection> Connection::Open(const std::string& name,
+                                             bool exclusive, bool read_only,
+                                             const std::string& connect) {
+  std::string path = HostPath(name);
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) RaiseDao(kErrFileNotFound, {name});
+    RaiseDao(kErrCannotOpenFile, {name});
+  }
+  // An empty file would open as an empty database; it is none.
+  if (!S_ISREG(info.st_mode) || info.st_size == 0) {
+    RaiseDao(kErrNotADatabase, {name});
+  }
+  std::unique_ptr<LockFile> lock =
+      LockFile::Acquire(path, name, exclusive, read_only);
+  std::shared_ptr<Connection> connection(
+      new Connection(name, std::move(path), std::move(lock), read_only));
+  connection->Connect();
+  if (!PasswordAccepts(connection->db_, connect, name)) {
+    RaiseDao(kErrInvalidPassword);
+  }
+  return connection;
+}
+
+std::shared_ptr<Connection> Connection::Create(const std::string& name) {
+  std::string path = HostPath(name);
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0) RaiseDao(kErrDatabaseExists);
+  std::unique_ptr<LockFile> lock = LockFile::Acquire(path, name, true, false);
+  // O_EXCL: of two creators only one makes the file.
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (errno == EEXIST) RaiseDao(kErrDatabaseExists);
+    RaiseDao(kErrInvalidPath, {name});
+  }
+  close(fd);
+  std::shared_ptr<Connection> connection(
+      new Connection(name, std::move(path), std::move(lock), false));
+  connection->Connect();
+  return connection;
+}
+
+Connection::Connection(std::string name, std::string path,
+                       std::unique_ptr<LockFile> lock, bool read_only)
+    : name_(std::move(name)),
+      path_(std::move(path)),
+      lock_(std::move(lock)),
+      read_only_(read_only) {}
+
+void Connection::Connect() {
+  // Without SQLITE_OPEN_CREATE: a file that vanished is not made anew.
+  const int flags = (read_only_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                    SQLITE_OPEN_NOMUTEX;
+  const int rc = sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr);
+  if (rc == SQLITE_CANTOPEN) RaiseDao(kErrFileNotFound, {name_});
+  if (rc != SQLITE_OK) Fail(rc, "");
+  sqlite3_extended_result_codes(db_, 1);
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  // Reading the schema tells a database from any other file (3049).
+  Exec("PRAGMA schema_version");
+  if (!read_only_) Exec("PRAGMA journal_mode=DELETE");
+  Exec("PRAGMA synchronous=FULL");
+  Exec("PRAGMA foreign_keys=ON");
+}
+
+Connection::~Connection() {
+  if (IsOpen()) Close();
+}
+
+void Connection::Close() {
+  CheckOpen();
+  // A client unregisters itself while it closes.
+  while (!clients_.empty()) clients_.back()->ConnectionClosing();
+  cache_.Clear();
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+  lock_.reset();
+}
+
+void Connection::CheckOpen() const {
+  if (!IsOpen()) RaiseDao(kErrObjectInvalid);
+}
+
+Statement Connection::Prepare(std::string_view sql) {
+  CheckOpen();
+  if (std::unique_ptr<CachedStatement> cached = cache_.Take(sql)) {
+    return Statement(this, std::move(cached));
+  }
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;
+  const int rc = sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()),
+                                    SQLITE_PREPARE_PERSISTENT, &stmt, &tail);
+  if (rc != SQLITE_OK) Fail(rc, sql);
+  auto cached = std::make_unique<CachedStatement>();
+  cached->sql = std::string(sql);
+  cached->stmt = stmt;
+  if (stmt == nullptr) RaiseDao(kErrInvalidStatement);
+  // The translation ends every statement at its first ";"; whatever SQLite
+  // finds after the first statement must be blank.
+  for (const char* p = tail; p < sql.data() + sql.size(); ++p) {
+    if (*p != ' ' && *p != '\t' && *p != '\r' && *p != '\n' && *p != ';') {
+      RaiseDao(kErrTextAfterEnd);
+    }
+  }
+  return Statement(this, std::move(cached));
+}
+
+void Connection::GiveBack(std::unique_ptr<CachedStatement> cached) {
+  if (IsOpen()) cache_.Give(std::move(cached));
+}
+
+void Connection::Fail(int rc, std::string_view sql) const {
+  RaiseSqliteError(db_, rc, sql, name_);
+}
+
+void Connection::Exec(const char* sql) {
+  const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) Fail(rc, sql);
+}
+
+void Connection::Begin() {
+  CheckOpen();
+  if (read_only_) RaiseDao(kErrReadOnly);
+  Exec("BEGIN IMMEDIATE");
+}
+
+void Connection::Commit() {
+  const int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+  if (rc == SQLITE_OK) return;
+  try {
+    Fail(rc, "COMMIT");  // reads SQLite's message before the rollback
+  } catch (...) {
+    Rollback();
+    throw;
+  }
+}
+
+void Connection::Rollback() {
+  // SQLite rolls back by itself after some failures (a full disk, say).
+  if (sqlite3_get_autocommit(db_) == 0) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
+void Connection::Register(ConnectionClient* client) {
+  clients_.push_back(client);
+}
+
+void Connection::Unregister(ConnectionClient* client) {
+  clients_.erase(std::remove(clients_.begin(), clients_.end(), client),
+                 clients_.end());
+}
+
+}  // namespace vx::dao

@@ -1,0 +1,56 @@
+// The lock file beside a database, which tells its users of each other.
+//
+// The lock file of "PROJEKT.VX3DB" is "PROJEKT.VXLDB": the database path
+// without its last three characters, followed by "LDB".  Every open holds an
+// advisory flock on it, shared for an ordinary open and exclusive for an
+// exclusive one, taken without waiting.  The last holder removes the file.
+//
+// Removal races with newcomers: a newcomer may open the file just before the
+// last holder unlinks it and then lock an inode that no longer has a name,
+// unseen by everybody who comes later.  So a newcomer, once it holds its
+// lock, checks that the path still names the inode it locked, and starts
+// over when it does not.  The remover holds the file exclusively while it
+// unlinks, so nobody can lock the old inode in between.
+//
+// An exclusive holder writes its host name into the file, so that those it
+// keeps out can say on which machine the database is open.
+
+#ifndef VX_ENGINE_LOCK_FILE_H_
+#define VX_ENGINE_LOCK_FILE_H_
+
+#include <memory>
+#include <string>
+
+namespace vx::dao {
+
+class LockFile {
+ public:
+  // The lock file path of a database's host path.
+  static std::string PathFor(const std::string& database_path);
+
+  // Takes the lock of the database at host path `database_path`; `name` is
+  // the database's name as the caller gave it, for the error texts.  Raises
+  // 3045 when an exclusive lock is wanted while others hold the database,
+  // 3356 when another user holds it exclusively.  When the lock file cannot
+  // be created, a read-only open goes on without one (nobody can write
+  // beside it either); any other open raises 3051.
+  static std::unique_ptr<LockFile> Acquire(const std::string& database_path,
+                                           const std::string& name,
+                                           bool exclusive, bool read_only);
+
+  // Lets go of the lock; removes the file when nobody else holds it.
+  ~LockFile();
+
+  LockFile(const LockFile&) = delete;
+  LockFile& operator=(const LockFile&) = delete;
+
+ private:
+  LockFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+
+  std::string path_;
+  int fd_;  // -1 for an open without lock file
+};
+
+}  // namespace vx::dao
+
+#endif  // VX_ENGINE_LOCK_FILE_H_

@@ -1,0 +1,95 @@
+// Translation of the engine's SQL dialect into SQLite's.
+//
+// The dialect is the one the library's statements are written in:
+//   "Delete * from X" and "DELETE X.* FROM X"      -> DELETE FROM X
+//   #3/5/2024#, #2024-03-05 14:00:00# (month first) -> '2024-03-05 00:00:00'
+//   True, False                                     -> -1, 0
+//   [User], `User`                                  -> "User"
+//   "text" (a text, not a name)                     -> 'text'
+//   DISTINCTROW, TOP n, &, Mod                      -> DISTINCT, LIMIT n, ||, %
+//   Now(), Date(), Time(), UCase, LCase, Len, Mid, Nz
+//                                                   -> SQLite's equivalents
+// Dates are stored as "YYYY-MM-DD hh:mm:ss" texts and booleans as -1 and 0,
+// so that these literals compare with stored values.  LIKE patterns pass
+// through unchanged ("%" and "_").
+//
+// Table definitions (CREATE TABLE, ALTER TABLE ... ADD) get SQLite types
+// that keep each column's values as the dialect's type does:
+//   COUNTER, AUTOINCREMENT  -> INTEGER PRIMARY KEY AUTOINCREMENT
+//   MEMO, NOTE, GUID, ...   -> "MEMO TEXT", ...: text affinity, where SQLite
+//                              would read the name as numeric and turn a
+//                              memo "1.50" into 1.5
+//   every text column       -> COLLATE NOCASE, so that texts compare
+//                              without regard to case (SQLite's built-in
+//                              collation, which every SQLite shell knows)
+//   YESNO without DEFAULT   -> DEFAULT 0: a boolean is never null
+// The declared type keeps the dialect's type name first, so that the fields
+// of a recordset report the dialect's type codes (field_types.h).
+//
+// Literals that follow a comparison operator (=, <>, <, >, <=, >=) become
+// parameters, so that statements that differ only in such values share one
+// prepared statement.
+//
+// One statement per call: text after a ";" that ends the statement raises
+// 3142, and nothing after it is translated.
+
+#ifndef VX_ENGINE_SQL_DIALECT_H_
+#define VX_ENGINE_SQL_DIALECT_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vx::dao {
+
+enum class StatementKind { kSelect, kInsert, kUpdate, kDelete, kDefinition };
+
+// The value of one "?" of a translated statement.
+struct Parameter {
+  enum class Kind { kInteger, kReal, kText };
+  Kind kind = Kind::kInteger;
+  int64_t integer = 0;
+  double real = 0;
+  std::string text;
+};
+
+// What a SELECT reads when its rows are rows of exactly one table: no join,
+// subquery in FROM, DISTINCT, GROUP BY, HAVING, aggregate or compound.
+struct SingleTableSource {
+  std::string table;            // the table's name, unquoted
+  std::string qualifier;        // how the statement names the table's rows,
+                                // quoted for SQLite (its alias or its name)
+  std::string select_list;      // the translated select list
+  size_t select_list_parameters = 0;  // parameters within the select list
+  std::string table_reference;  // the translated FROM item: T, T AS a
+  size_t from_offset = 0;       // offset of the top-level FROM in sql
+};
+
+struct TranslatedStatement {
+  StatementKind kind = StatementKind::kSelect;
+  std::string sql;                      // SQLite's text, "?" for parameters
+  std::vector<Parameter> parameters;    // in the order of the "?"
+  std::optional<SingleTableSource> source;  // for a SELECT of one table
+};
+
+// Translates one statement of the dialect.  Raises 3142 for text after its
+// end, 3129 for a statement that is no SELECT, INSERT, UPDATE, DELETE,
+// CREATE, DROP or ALTER, 3075 for an unreadable literal.
+TranslatedStatement TranslateStatement(std::string_view sql);
+
+// The statements of a script, separated by ";" outside texts, names and
+// comments; empty statements left out.
+std::vector<std::string_view> SplitScript(std::string_view script);
+
+// `name` as a SQLite name: in double quotes, inner quotes doubled.
+std::string QuoteName(std::string_view name);
+
+// The stored text of the date a "#...#" literal's content names, month
+// first: "3/5/2024" gives "2024-03-05 00:00:00".  Nothing when it names none.
+std::optional<std::string> DateLiteralText(std::string_view content);
+
+}  // namespace vx::dao
+
+#endif  // VX_ENGINE_SQL_DIALECT_H_

@@ -1,0 +1,154 @@
+#include "engine/sql_dialect.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/engine_test_util.h"
+
+namespace vx::dao {
+namespace {
+
+using testing::ErrorOf;
+
+std::string Sql(std::string_view dialect) {
+  return TranslateStatement(dialect).sql;
+}
+
+TEST(EngineDialect, TranslatesTheDialectsForms) {
+  EXPECT_EQ(Sql("Delete * from Projekt"), "DELETE from Projekt");
+  EXPECT_EQ(Sql("DELETE Projekt.* FROM Projekt"), "DELETE FROM Projekt");
+  EXPECT_EQ(Sql("SELECT [User].[Name] FROM [User]"),
+            "SELECT \"User\".\"Name\" FROM \"User\"");
+  EXPECT_EQ(Sql("SELECT DISTINCTROW a FROM T"), "SELECT DISTINCT a FROM T");
+  EXPECT_EQ(Sql("SELECT TOP 5 * FROM T ORDER BY a"),
+            "SELECT * FROM T ORDER BY a LIMIT 5");
+  EXPECT_EQ(Sql("SELECT a & \"x\", b Mod 2 FROM T"),
+            "SELECT a || 'x', b % 2 FROM T");
+  EXPECT_EQ(Sql("INSERT INTO T (a, b) VALUES (True, False)"),
+            "INSERT INTO T (a, b) VALUES (-1, 0)");
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE a LIKE 'ab%'"),
+            "SELECT * FROM T WHERE a LIKE 'ab%'");
+  EXPECT_EQ(Sql("SELECT UCase(a), Len(b) FROM T WHERE c < Now()"),
+            "SELECT upper(a), length(b) FROM T WHERE c < "
+            "(datetime('now','localtime'))");
+  // Quotes inside texts survive the change of quote.
+  EXPECT_EQ(Sql("SELECT \"it's \"\"x\"\"\" FROM T"),
+            "SELECT 'it''s \"x\"' FROM T");
+}
+
+TEST(EngineDialect, LiteralsAfterComparisonsBecomeParameters) {
+  TranslatedStatement t = TranslateStatement(
+      "UPDATE T SET a = 'O''Brien', b = #3/5/2024 2:30 PM# "
+      "WHERE c >= -1.5 AND d <> True AND e=\"x\" AND f = 7");
+  EXPECT_EQ(t.sql,
+            "UPDATE T SET a = ?, b = ? WHERE c >= ? AND d <> ? AND e=? AND f = ?");
+  ASSERT_EQ(t.parameters.size(), 6u);
+  EXPECT_EQ(t.parameters[0].text, "O'Brien");
+  EXPECT_EQ(t.parameters[1].text, "2024-03-05 14:30:00");
+  EXPECT_EQ(t.parameters[2].kind, Parameter::Kind::kReal);
+  EXPECT_EQ(t.parameters[2].real, -1.5);
+  EXPECT_EQ(t.parameters[3].integer, -1);
+  EXPECT_EQ(t.parameters[4].text, "x");
+  EXPECT_EQ(t.parameters[5].kind, Parameter::Kind::kInteger);
+  EXPECT_EQ(t.parameters[5].integer, 7);
+  // Statements that differ only in such values share one text.
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE ProNr = '1'"),
+            Sql("SELECT * FROM T WHERE ProNr = '2'"));
+  // Elsewhere literals stay: in lists, in table definitions.
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE a IN ('x', 2)"),
+            "SELECT * FROM T WHERE a IN ('x', 2)");
+}
+
+TEST(EngineDialect, DateLiteralsAreMonthFirst) {
+  EXPECT_EQ(DateLiteralText("3/5/2024"), "2024-03-05 00:00:00");
+  EXPECT_EQ(DateLiteralText("2024-03-05 14:00:00"), "2024-03-05 14:00:00");
+  EXPECT_EQ(DateLiteralText(" 12/31/99 23:59 "), "1999-12-31 23:59:00");
+  EXPECT_EQ(DateLiteralText("1/2/05"), "2005-01-02 00:00:00");
+  EXPECT_EQ(DateLiteralText("12:00 AM"), "1899-12-30 00:00:00");
+  EXPECT_EQ(DateLiteralText("2/29/2024"), "2024-02-29 00:00:00");
+  EXPECT_FALSE(DateLiteralText("2/29/2023"));
+  EXPECT_FALSE(DateLiteralText("13/1/2024"));
+  EXPECT_FALSE(DateLiteralText("3/5/2024 24:00"));
+  EXPECT_FALSE(DateLiteralText("3/5"));
+  EXPECT_FALSE(DateLiteralText("yesterday"));
+  EXPECT_EQ(ErrorOf([] { Sql("SELECT * FROM T WHERE d = #2/30/2024#"); }),
+            kErrSyntax);
+}
+
+TEST(EngineDialect, RefusesAllButOneStatement) {
+  EXPECT_EQ(ErrorOf([] { Sql("DELETE FROM T WHERE Id=1; DROP TABLE T"); }),
+            kErrTextAfterEnd);
+  EXPECT_EQ(ErrorOf([] { Sql("SELECT 1;;"); }), kErrTextAfterEnd);
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE a = 'x;y' ; -- done"),
+            "SELECT * FROM T WHERE a = ?");
+  EXPECT_EQ(ErrorOf([] { Sql("PRAGMA writable_schema = 1"); }),
+            kErrInvalidStatement);
+  EXPECT_EQ(ErrorOf([] { Sql("ATTACH 'x' AS y"); }), kErrInvalidStatement);
+  EXPECT_EQ(ErrorOf([] { Sql("   "); }), kErrInvalidStatement);
+  // A bare "?" would be an unbound parameter to SQLite.
+  EXPECT_EQ(ErrorOf([] { Sql("SELECT * FROM T WHERE a = ?"); }),
+            kErrTooFewParameters);
+  EXPECT_EQ(ErrorOf([] { Sql("SELECT * FROM T WHERE a = 'open"); }), kErrSyntax);
+  EXPECT_EQ(ErrorOf([] { Sql("SELECT [open FROM T"); }), kErrSyntax);
+  EXPECT_EQ(ErrorOf([] { Sql("SELECT a FROM T /* open"); }), kErrSyntax);
+}
+
+TEST(EngineDialect, TableDefinitionsGetSqliteTypes) {
+  EXPECT_EQ(
+      Sql("CREATE TABLE [T] (Id COUNTER CONSTRAINT pk PRIMARY KEY, "
+          "Name TEXT(50) NOT NULL, Notiz MEMO, Flag YESNO, G GUID, "
+          "Titel VARCHAR, Preis CURRENCY DEFAULT 0, Stand DATETIME "
+          "DEFAULT Now(), Code CHAR(3) COLLATE BINARY)"),
+      "CREATE TABLE \"T\" (Id INTEGER PRIMARY KEY AUTOINCREMENT, "
+      "Name TEXT(50) COLLATE NOCASE NOT NULL, Notiz MEMO TEXT COLLATE NOCASE, "
+      "Flag YESNO DEFAULT 0, G GUID TEXT COLLATE NOCASE, "
+      "Titel VARCHAR COLLATE NOCASE, Preis CURRENCY DEFAULT 0, "
+      "Stand DATETIME DEFAULT (datetime('now','localtime')), "
+      "Code CHAR(3) COLLATE BINARY)");
+  // A table constraint that names the counter is its definition already.
+  EXPECT_EQ(Sql("CREATE TABLE T (Id AUTOINCREMENT, x LONG, "
+                "CONSTRAINT pk PRIMARY KEY (Id), UNIQUE (x))"),
+            "CREATE TABLE T (Id INTEGER PRIMARY KEY AUTOINCREMENT, x LONG, "
+            "UNIQUE (x))");
+  EXPECT_EQ(Sql("ALTER TABLE T ADD COLUMN Bem NOTE"),
+            "ALTER TABLE T ADD COLUMN Bem NOTE TEXT COLLATE NOCASE");
+  EXPECT_EQ(Sql("CREATE INDEX ix ON [T] ([Name])"),
+            "CREATE INDEX ix ON \"T\" (\"Name\")");
+}
+
+TEST(EngineDialect, FindsSelectsOfOneTable) {
+  TranslatedStatement t = TranslateStatement(
+      "SELECT p.ProNr, p.Id = 5 FROM [Projekt] AS p WHERE p.Id = 7 ORDER BY 1");
+  ASSERT_TRUE(t.source);
+  EXPECT_EQ(t.source->table, "Projekt");
+  EXPECT_EQ(t.source->qualifier, "\"p\"");
+  EXPECT_EQ(t.source->select_list, "p.ProNr, p.Id = ? ");
+  EXPECT_EQ(t.source->select_list_parameters, 1u);
+  EXPECT_EQ(t.source->table_reference, "\"Projekt\" AS p ");
+  EXPECT_EQ(t.sql.substr(t.source->from_offset, 4), "FROM");
+
+  ASSERT_TRUE(TranslateStatement("SELECT * FROM Projekt").source);
+  EXPECT_EQ(TranslateStatement("select * from Projekt x").source->qualifier,
+            "\"x\"");
+  for (const char* several : {
+           "SELECT * FROM a, b", "SELECT * FROM a INNER JOIN b ON a.x = b.x",
+           "SELECT DISTINCT x FROM a", "SELECT x FROM a GROUP BY x",
+           "SELECT Count(*) FROM a", "SELECT * FROM (SELECT * FROM a)",
+           "SELECT x FROM a UNION SELECT x FROM b", "SELECT 1"}) {
+    EXPECT_FALSE(TranslateStatement(several).source) << several;
+  }
+}
+
+TEST(EngineDialect, SplitsScriptsAtSemicolonsOutsideTexts) {
+  std::vector<std::string_view> statements = SplitScript(
+      "-- a comment; with a semicolon\n"
+      "CREATE TABLE a (x TEXT);\n"
+      "INSERT INTO a VALUES ('x;y');;\n"
+      "INSERT INTO a VALUES (\"z\")  ");
+  ASSERT_EQ(statements.size(), 3u);
+  EXPECT_EQ(statements[0], "CREATE TABLE a (x TEXT)");
+  EXPECT_EQ(statements[1], "INSERT INTO a VALUES ('x;y')");
+  EXPECT_EQ(statements[2], "INSERT INTO a VALUES (\"z\")");
+}
+
+}  // namespace
+}  // namespace vx::dao
