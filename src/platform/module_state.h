@@ -30,6 +30,10 @@ struct ModuleState {
   std::string user_directory;  // last GetUserVerzeichnis result
 
   int16_t nZugriffSlow = 0;  // Files: access-speed level, 0 = not read yet
+
+  // Users: the logged-in user's identity, 0 while nobody is logged in.  The
+  // login sets it; saving a new project grants this user the rights on it.
+  int32_t lUserId = 0;
 };
 
 // The calling thread's module state.
