@@ -5,6 +5,7 @@
 #include <optional>
 #include <sstream>
 
+#include "cli/outcome.h"
 #include "data/connections.h"
 #include "translate/language_db.h"
 #include "translate/po_exchange.h"
@@ -14,10 +15,6 @@
 namespace vx::cli {
 
 namespace {
-
-constexpr int kExitDone = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "Aufruf: taluvek sprache export DATEI.po --sprache N\n"

@@ -53,6 +53,27 @@ class FehlerDialog : public Object {
                         const PendingError& error) = 0;
 };
 
+// The suite's translator, which hands back the shown texts in the language
+// of the running program.
+class Uebersetzer : public Object {
+ public:
+  static constexpr const char* kProgramId = "vx_Translate.cls_Trans";
+  // The program's language number (2 to 4 name the translated languages).
+  virtual void SetTransKZ(int16_t value) = 0;
+  // The German `text` in language `sprache` (empty: the program's) for the
+  // application `anwendung`; the translator may change all three.
+  // `nicht_aufnehmen` forbids recording a text it does not know yet.  The
+  // three optional arguments reach it omitted (Variant::Missing()).
+  // `kunden_trt` is empty or asks for a customer's German wording as
+  // "GETKUNDENTRT4GERMAN|<customer number>|<customer key>".  Answers the
+  // text to show.
+  virtual std::string GetTrt(std::string& text, std::string& sprache,
+                             std::string& anwendung, bool nicht_aufnehmen,
+                             const Variant& optional1, const Variant& optional2,
+                             const Variant& optional3,
+                             const std::string& kunden_trt) = 0;
+};
+
 }  // namespace vx
 
 #endif  // VX_TALUVEK_COMPONENTS_H_

@@ -1,0 +1,122 @@
+// `taluvek sprache`: its arguments, exit codes and messages, on a temporary
+// installation.
+
+#include "cli/sprache.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "support/fake_host.h"
+#include "support/installation.h"
+#include "translate/translate_test_util.h"
+
+namespace vx::cli {
+namespace {
+
+using testing::ReadFile;
+using testing::TableRows;
+using testing::WriteFile;
+
+class SpracheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::UseHomeAsSystemDirectory(inst);
+    testing::MakeLanguageDb(
+        inst, {"INSERT INTO Ausgaben (Original, Uebersetzt2) "
+               "VALUES ('Speichern', 'Save')",
+               "INSERT INTO Beschriftung (Original) VALUES ('Name')"});
+    po = inst.File("texte.po");
+  }
+
+  int Run(const std::vector<std::string>& args) {
+    out.str("");
+    err.str("");
+    return RunSprache(args, out, err);
+  }
+
+  testing::Installation inst;
+  testing::FakeHost host;
+  std::string po;
+  std::ostringstream out, err;
+};
+
+TEST_F(SpracheTest, UsageErrorsExitWith2) {
+  const std::vector<std::vector<std::string>> wrong = {
+      {},
+      {"export"},
+      {"export", "a.po"},
+      {"export", "a.po", "--sprache"},
+      {"export", "a.po", "--sprache", "1"},
+      {"import", "a.po", "--sprache=5"},
+      {"import", "a.po", "--sprache", "2x"},
+      {"uebersetzen", "a.po", "--sprache", "2"},
+      {"export", "a.po", "b.po", "--sprache", "2"},
+      {"export", "a.po", "--sprach", "2"},
+  };
+  for (const auto& args : wrong) {
+    EXPECT_EQ(Run(args), 2) << ::testing::PrintToString(args);
+    EXPECT_NE(err.str().find("Aufruf: taluvek sprache"), std::string::npos);
+    EXPECT_TRUE(out.str().empty());
+  }
+  EXPECT_EQ(Run({"import", "--help"}), 0);
+  EXPECT_NE(out.str().find("Aufruf: taluvek sprache export DATEI.po --sprache N"),
+            std::string::npos);
+}
+
+TEST_F(SpracheTest, ExportAndImportRoundTrip) {
+  ASSERT_EQ(Run({"export", po, "--sprache", "2"}), 0) << err.str();
+  EXPECT_EQ(out.str(),
+            "taluvek sprache: 2 Texte nach " + po +
+                " geschrieben, 1 davon in Sprache 2 übersetzt\n");
+  std::string text = ReadFile(po);
+  EXPECT_NE(text.find("msgctxt \"Ausgaben\"\nmsgid \"Speichern\"\nmsgstr \"Save\"\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("msgctxt \"Beschriftung\"\nmsgid \"Name\"\nmsgstr \"\"\n"),
+            std::string::npos);
+
+  ASSERT_EQ(Run({"--sprache=2", "import", po}), 0) << err.str();
+  EXPECT_EQ(out.str(), "taluvek sprache: 0 Übersetzungen aus " + po +
+                           " geschrieben (0 Zeilen geändert), 0 Einträge übergangen\n");
+
+  size_t name = text.find("msgid \"Name\"\nmsgstr \"\"");
+  WriteFile(po, text.substr(0, name) + "msgid \"Name\"\nmsgstr \"Name:en\"\n" +
+                    "\nmsgctxt \"Ausgaben\"\nmsgid \"Fehlt\"\nmsgstr \"x\"\n");
+  ASSERT_EQ(Run({"import", po, "--sprache", "2"}), 0) << err.str();
+  EXPECT_NE(err.str().find("Text \"Fehlt\" fehlt in Ausgaben, übersprungen"),
+            std::string::npos);
+  EXPECT_EQ(TableRows(inst, "Beschriftung")[0], "Name|Name:en|~|~");
+}
+
+TEST_F(SpracheTest, MalformedCatalogIsRefusedAndNothingWritten) {
+  WriteFile(po,
+            "msgctxt \"Ausgaben\"\nmsgid \"Speichern\"\nmsgstr \"Store\"\n\n"
+            "msgctxt \"Ausgaben\"\nmsgid \"Speichern\"\nmsgstr \"Keep\"\n"
+            "msgtxt \"kaputt\"\n");
+  EXPECT_EQ(Run({"import", po, "--sprache", "2"}), 1);
+  EXPECT_EQ(err.str(), "taluvek sprache: " + po +
+                           ", Zeile 8: unbekanntes Schlüsselwort \"msgtxt\"; "
+                           "nichts geschrieben\n");
+  EXPECT_EQ(TableRows(inst, "Ausgaben")[0], "Speichern|Save|~|~");
+}
+
+TEST_F(SpracheTest, MissingPiecesFailWith1) {
+  EXPECT_EQ(Run({"import", inst.File("fehlt.po"), "--sprache", "2"}), 1);
+  EXPECT_NE(err.str().find("lässt sich nicht lesen"), std::string::npos);
+
+  EXPECT_EQ(Run({"export", inst.File("kein/ordner.po"), "--sprache", "2"}), 1);
+  EXPECT_NE(err.str().find("lässt sich nicht schreiben"), std::string::npos);
+
+  inst.WriteSettings("");
+  EXPECT_EQ(Run({"export", po, "--sprache", "2"}), 1);
+  EXPECT_NE(err.str().find("kein Verzeichnis SYSTEM"), std::string::npos);
+
+  testing::UseHomeAsSystemDirectory(inst);
+  std::remove(testing::LanguageDbFile(inst).c_str());
+  EXPECT_EQ(Run({"export", po, "--sprache", "2"}), 1);
+  EXPECT_NE(err.str().find("lässt sich nicht öffnen"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vx::cli
