@@ -1,0 +1,378 @@
+#include "cli/einrichten.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "cli/outcome.h"
+#include "config/directories.h"
+#include "data/connections.h"
+#include "data/schema_scripts.h"
+#include "engine/lock_file.h"
+#include "engine/schema.h"
+#include "platform/linux_host.h"
+#include "platform/module_state.h"
+#include "platform/path_mapping.h"
+#include "vx_taluvek/error.h"
+#include "vx_taluvek/host.h"
+#include "vx_taluvek/settings.h"
+
+namespace vx::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kCommand = "taluvek einrichten";
+
+constexpr const char* kUsage =
+    "Aufruf: taluvek [--ini NAME] einrichten ORDNER [--beispiel] [--ersetzen]\n"
+    "\n"
+    "Richtet in ORDNER eine vollständige Beispielinstallation ein. ORDNER ist\n"
+    "zugleich ihr Einstellungsordner (TARVANO_HOME):\n"
+    "\n"
+    "  Tarvano.INI       die Einstellungsdatei (oder NAME aus --ini) mit den\n"
+    "                    Verzeichnissen im Abschnitt [Datei Verzeichnisse]\n"
+    "  Laufwerke.INI     die Laufwerkstabelle: das Laufwerk T: steht für ORDNER\n"
+    "  PROGRAMM, PROJEKT, SYSTEM, STRUKTUREN, LIZENZ, LBSKIZZE, LV\n"
+    "                    die Verzeichnisse, eingetragen als T:\\PROJEKT\\ usw.\n"
+    "  STRUKTUREN        die Vorlagen PRJSTRUK.VX3DB, USERSTRUK.VX3DB und\n"
+    "                    Language2.vx3db\n"
+    "  PROJEKT.VX3DB (in PROJEKT), USER.VX3DB (in LIZENZ), Language2.vx3db\n"
+    "  (in SYSTEM)       Kopien der Vorlagen\n"
+    "\n"
+    "Eine vorhandene Einstellungsdatei oder Datenbank und einen Eintrag für T:\n"
+    "in Laufwerke.INI, der woandershin zeigt, ersetzt nur --ersetzen; eine\n"
+    "Datenbank, die gerade jemand geöffnet hat, nie.\n"
+    "\n"
+    "Optionen:\n"
+    "  --beispiel    legt die Beispielprojekte 4711 und O'Neil an\n"
+    "  --ersetzen    ersetzt eine vorhandene Installation in ORDNER\n"
+    "  -h, --help    diese Hilfe\n"
+    "\n"
+    "Rückgabewert: 0 eingerichtet, 1 nicht gelungen, 2 falscher Aufruf.\n";
+
+// The drive through which the settings file names the installation's
+// directories: the suite's paths stay in their own form, and moving the
+// installation means changing one line of the drive table.
+constexpr const char* kDrive = "T:";
+
+// The directory keys of the settings file, each naming the folder of the
+// same name in the installation.
+constexpr const char* kDirectoryKeys[] = {
+    "PROGRAMM", "PROJEKT", "SYSTEM", "STRUKTUREN", "LIZENZ", "LBSKIZZE", "LV"};
+
+// A database template: made in STRUKTUREN from its schema script, and
+// copied to the database that an installation starts with.
+struct Template {
+  const char* script;
+  const char* file;
+  const char* copy_folder;
+  const char* copy_name;
+};
+constexpr Template kTemplates[] = {
+    {"PRJSTRUK", "PRJSTRUK.VX3DB", "PROJEKT", "PROJEKT.VX3DB"},
+    {"USERSTRUK", "USERSTRUK.VX3DB", "LIZENZ", "USER.VX3DB"},
+    {"Language2", "Language2.vx3db", "SYSTEM", "Language2.vx3db"},
+};
+
+struct Options {
+  std::string folder;
+  bool beispiel = false;
+  bool ersetzen = false;
+};
+
+// Host paths of the installation's parts.
+class Layout {
+ public:
+  explicit Layout(std::string home) : home_(std::move(home)) {}
+  const std::string& home() const { return home_; }
+  std::string File(const std::string& name) const { return home_ + "/" + name; }
+  std::string File(const std::string& folder, const std::string& name) const {
+    return home_ + "/" + folder + "/" + name;
+  }
+  // Every database the installation holds.
+  std::vector<std::string> Databases() const {
+    std::vector<std::string> paths;
+    for (const Template& t : kTemplates) {
+      paths.push_back(File("STRUKTUREN", t.file));
+      paths.push_back(File(t.copy_folder, t.copy_name));
+    }
+    return paths;
+  }
+
+ private:
+  std::string home_;
+};
+
+[[noreturn]] void RaiseFileError(const std::string& what,
+                                 const std::string& path,
+                                 const std::error_code& ec) {
+  Raise(75, what + " " + path + ": " + ec.message());
+}
+
+// The existing file at `path`, whatever the case of its name (the suite's
+// names are not case-sensitive), or nothing.
+std::optional<std::string> Existing(const std::string& path) {
+  std::string found = MatchNameCase(path);
+  std::error_code ec;
+  if (fs::exists(found, ec)) return found;
+  return std::nullopt;
+}
+
+// The folder for which the installation's drive table already has the
+// drive, when that is another than the installation's own.
+std::optional<std::string> OtherDriveFolder(const Layout& layout) {
+  std::string folder;
+  CurrentHost().GetProfileString(kDriveTableSection, kDrive, "", &folder,
+                                 4096, layout.File(kDriveTableFile));
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  if (folder.empty() || folder == layout.home()) return std::nullopt;
+  return folder;
+}
+
+// Removes the existing settings file and databases.  Each database is held
+// exclusively while it is removed, so that one somebody has open is not
+// pulled away from under them: then nothing is removed at all.
+void RemoveInstallation(const std::vector<std::string>& settings,
+                        const std::vector<std::string>& databases) {
+  std::vector<std::unique_ptr<dao::LockFile>> held;
+  for (const std::string& db : databases) {
+    held.push_back(dao::LockFile::Acquire(db, db, true, false));
+  }
+  std::vector<std::string> removed = settings;
+  removed.insert(removed.end(), databases.begin(), databases.end());
+  for (const std::string& path : removed) {
+    std::error_code ec;
+    if (!fs::remove(path, ec) && ec) {
+      RaiseFileError("kann nicht löschen:", path, ec);
+    }
+  }
+}
+
+void WriteEntry(const std::string& file, const std::string& section,
+                const std::string& key, const std::string& value) {
+  if (!CurrentHost().WriteProfileString(section, key, value, file)) {
+    Raise(75, "kann [" + section + "] " + key + " nicht in " + file +
+                  " schreiben");
+  }
+}
+
+// The profile functions trim a value; quotes keep a folder's blanks.
+std::string ProfileValue(const std::string& text) {
+  bool padded = !text.empty() && (text.front() == ' ' || text.back() == ' ');
+  return padded ? "\"" + text + "\"" : text;
+}
+
+void WriteSettings(const Layout& layout, const std::string& settings_name) {
+  WriteEntry(layout.File(kDriveTableFile), kDriveTableSection, kDrive,
+             ProfileValue(layout.home()));
+  std::string settings = layout.File(settings_name);
+  for (const char* key : kDirectoryKeys) {
+    WriteEntry(settings, kDirectorySection, key,
+               std::string(kDrive) + "\\" + key + "\\");
+  }
+  WriteEntry(settings, "SYS", "Zugriff_Slow", "1");
+  WriteEntry(settings, "Sprache", "Programm Version", "1");
+  WriteEntry(settings, "Server", "DatenbankArt", "1");
+}
+
+void MakeDatabases(const Layout& layout,
+                   const std::vector<std::string_view>& scripts) {
+  for (const char* key : kDirectoryKeys) {
+    std::error_code ec;
+    fs::create_directories(layout.File(key), ec);
+    if (ec) {
+      RaiseFileError("kann das Verzeichnis nicht anlegen:", layout.File(key),
+                     ec);
+    }
+  }
+  for (size_t i = 0; i < std::size(kTemplates); ++i) {
+    const Template& t = kTemplates[i];
+    std::string made = layout.File("STRUKTUREN", t.file);
+    dao::CreateDatabase(made, scripts[i], kSuitePassword);
+    std::string copy = layout.File(t.copy_folder, t.copy_name);
+    std::error_code ec;
+    fs::copy_file(made, copy, ec);
+    if (ec) RaiseFileError("kann nicht kopieren nach", copy, ec);
+  }
+}
+
+// The sample projects, written straight into the table as another program
+// of the suite would have left them.
+void AddSampleProjects(const Layout& layout) {
+  using Column = std::pair<const char*, Variant>;
+  const std::vector<std::vector<Column>> samples = {
+      {{"ProNr", Variant("4711")},
+       {"ProBez", Variant("Neubau Kindergarten Sonnenschein")},
+       {"ProWaehrung", Variant("EUR")},
+       {"ProStrasse", Variant("Lindenallee 12")},
+       {"ProPLZ", Variant("80331")},
+       {"ProOrt", Variant("München")},
+       {"ProLand", Variant("Bayern")},
+       {"Gemeinde", Variant("München")},
+       {"Gemarkung", Variant("Schwabing")},
+       {"FlurNr", Variant("12")},
+       {"FlurStueckNr", Variant("345/6")},
+       {"BudgetNetto", Variant(Currency{1250000LL * 10000})},
+       {"ProMwSt", Variant(19.0)},
+       {"Baubeginn", Variant(DateFromParts(2025, 4, 1))},
+       {"Bemerkung", Variant("Erster Bauabschnitt: Gruppenräume und Küche")},
+       {"IsRVProj", Variant(false)},
+       {"SatzLockKZ", Variant(false)},
+       {"Aktualisierung", Variant(Now())}},
+      {{"ProNr", Variant("O'Neil")},
+       {"ProBez", Variant("Umbau Büro O'Neil")},
+       {"ProWaehrung", Variant("EUR")},
+       {"ProStrasse", Variant("Hafenstraße 3")},
+       {"ProPLZ", Variant("20457")},
+       {"ProOrt", Variant("Hamburg")},
+       {"ProLand", Variant("Hamburg")},
+       {"Gemeinde", Variant("Hamburg")},
+       {"BudgetNetto", Variant(Currency{85000LL * 10000})},
+       {"ProMwSt", Variant(19.0)},
+       {"IsRVProj", Variant(false)},
+       {"SatzLockKZ", Variant(false)},
+       {"Aktualisierung", Variant(Now())}},
+  };
+  std::shared_ptr<dao::Database> db = DbEngine().OpenDatabase(
+      layout.File("PROJEKT", "PROJEKT.VX3DB"), Variant(false), Variant(false),
+      Variant(std::string(kBareConnect) + kSuitePassword));
+  std::shared_ptr<dao::Recordset> rs =
+      db->OpenRecordset("Projekt", Variant(dao::kOpenDynaset));
+  for (const std::vector<Column>& sample : samples) {
+    rs->AddNew();
+    for (const auto& [column, value] : sample) {
+      rs->Fields()[column].SetValue(value);
+    }
+    rs->Update();
+  }
+  rs->Close();
+  db->Close();
+}
+
+// `text` as one word of the shell, whatever it holds.
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+std::optional<Options> ParseArguments(const std::vector<std::string>& args,
+                                      std::ostream& err) {
+  Options options;
+  auto usage_error = [&](const std::string& what) {
+    err << kCommand << ": " << what << "\n\n" << kUsage;
+    return std::nullopt;
+  };
+  for (const std::string& arg : args) {
+    if (arg == "--beispiel") {
+      options.beispiel = true;
+    } else if (arg == "--ersetzen") {
+      options.ersetzen = true;
+    } else if (arg.starts_with("-") && arg.size() > 1) {
+      return usage_error("unbekannte Option '" + arg + "'");
+    } else if (options.folder.empty()) {
+      options.folder = arg;
+    } else {
+      return usage_error("nur ein ORDNER, nicht auch '" + arg + "'");
+    }
+  }
+  if (options.folder.empty()) return usage_error("ORDNER fehlt");
+  return options;
+}
+
+}  // namespace
+
+int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
+                  std::ostream& err) {
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      out << kUsage;
+      return kExitDone;
+    }
+  }
+  std::optional<Options> options = ParseArguments(args, err);
+  if (!options) return kExitUsage;
+  std::string settings_name = SettingsFileName();
+  if (settings_name.find_first_of("/\\:") != std::string::npos) {
+    err << kCommand << ": --ini nennt hier nur einen Dateinamen, keinen "
+        << "Ordner: '" << settings_name << "'\n";
+    return kExitUsage;
+  }
+  std::error_code ec;
+  fs::path absolute = fs::absolute(options->folder, ec);
+  if (ec) {
+    err << kCommand << ": " << options->folder << ": " << ec.message() << "\n";
+    return kExitFailed;
+  }
+  std::string home = absolute.lexically_normal().string();
+  while (home.size() > 1 && home.back() == '/') home.pop_back();
+  Layout layout(home);
+
+  try {
+    // All templates first: a library without one must not leave half an
+    // installation behind.
+    std::vector<std::string_view> scripts;
+    for (const Template& t : kTemplates) {
+      scripts.push_back(SchemaScript(t.script));
+    }
+
+    std::vector<std::string> settings;
+    std::vector<std::string> databases;
+    if (auto found = Existing(layout.File(settings_name))) {
+      settings.push_back(*found);
+    }
+    for (const std::string& db : layout.Databases()) {
+      if (auto found = Existing(db)) databases.push_back(*found);
+    }
+    std::optional<std::string> other_drive = OtherDriveFolder(layout);
+    if (!options->ersetzen) {
+      if (!settings.empty() || !databases.empty()) {
+        err << kCommand << ": in " << home << " ist schon eine Installation ("
+            << (settings.empty() ? databases.front() : settings.front())
+            << "); --ersetzen ersetzt sie\n";
+        return kExitFailed;
+      }
+      if (other_drive) {
+        err << kCommand << ": in " << layout.File(kDriveTableFile)
+            << " steht " << kDrive << " schon für " << *other_drive
+            << "; --ersetzen ersetzt den Eintrag\n";
+        return kExitFailed;
+      }
+    }
+    RemoveInstallation(settings, databases);
+    fs::create_directories(home, ec);
+    if (ec) RaiseFileError("kann den Ordner nicht anlegen:", home, ec);
+    WriteSettings(layout, settings_name);
+    MakeDatabases(layout, scripts);
+    if (options->beispiel) AddSampleProjects(layout);
+  } catch (const Error& e) {
+    err << kCommand << ": Fehler " << e.number() << ": " << e.description()
+        << "\n";
+    return kExitFailed;
+  }
+
+  out << "Installation eingerichtet in " << home << "\n"
+      << "  Einstellungsdatei  " << layout.File(settings_name) << "\n"
+      << "  Laufwerkstabelle   " << layout.File(kDriveTableFile) << " ("
+      << kDrive << " = " << home << ")\n"
+      << "  Projektdatenbank   " << kDrive << "\\PROJEKT\\PROJEKT.VX3DB\n";
+  if (options->beispiel) out << "  Beispielprojekte   4711, O'Neil\n";
+  out << "\nSo verwenden der Befehl und jedes Programm diese Installation:\n"
+      << "  export TARVANO_HOME=" << ShellQuoted(home) << "\n";
+  if (!State().sProgKey.empty()) {
+    out << "  export TARVANO_INI=" << ShellQuoted(settings_name) << "\n";
+  }
+  return kExitDone;
+}
+
+}  // namespace vx::cli

@@ -1,0 +1,426 @@
+#include "cli/projekt_befehl.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <utility>
+
+#include "cli/argument_text.h"
+#include "cli/outcome.h"
+#include "cli/value_text.h"
+#include "config/directories.h"
+#include "data/connections.h"
+#include "platform/text.h"
+#include "vx_taluvek/cls_projekt.h"
+#include "vx_taluvek/error.h"
+
+namespace vx::cli {
+
+namespace {
+
+constexpr const char* kExitCodes =
+    "\nRückgabewert: 0 gelungen, 1 nicht gelungen (lProjektErrNum und\n"
+    "sProjektErrText auf der Fehlerausgabe), 2 falscher Aufruf.\n";
+
+constexpr const char* kOverview =
+    "Aufruf: taluvek [--ini NAME] projekt zeigen (NR | --id ID) [--json]\n"
+    "        taluvek [--ini NAME] projekt setzen (NR | --id ID) SPALTE=WERT ...\n"
+    "        taluvek [--ini NAME] projekt sperren (NR | --id ID)\n"
+    "        taluvek [--ini NAME] projekt entsperren (NR | --id ID)\n"
+    "        taluvek [--ini NAME] projekt alle-entsperren\n"
+    "\n"
+    "Ein Projekt der Projektdatenbank PROJEKT.VX3DB (im Verzeichnis PROJEKT der\n"
+    "Einstellungsdatei), bearbeitet durch das Projektobjekt cls_Projekt: NR ist\n"
+    "die Projektnummer (ProNr), ID die Id des Projekts.\n"
+    "\n"
+    "  zeigen            zeigt jede Spalte des Projekts\n"
+    "  setzen            ändert Spalten und speichert das Projekt\n"
+    "  sperren           sperrt das Projekt für andere Benutzer\n"
+    "  entsperren        hebt die Sperre des Projekts auf\n"
+    "  alle-entsperren   hebt die Sperre aller Projekte auf\n"
+    "\n"
+    "\"taluvek projekt BEFEHL --help\" beschreibt jeden Befehl.\n";
+
+constexpr const char* kZeigenUsage =
+    "Aufruf: taluvek [--ini NAME] projekt zeigen (NR | --id ID) [--json]\n"
+    "\n"
+    "Liest das Projekt mit der Nummer NR oder der Id ID (bProjektRead) und\n"
+    "zeigt jede Spalte als Zeile NAME = Wert. Zahlen stehen mit Punkt als\n"
+    "Dezimaltrennzeichen, Datumswerte als JJJJ-MM-TT hh:mm:ss; Zeilenumbrüche\n"
+    "in Texten erscheinen als \\n.\n";
+
+constexpr const char* kSetzenUsage =
+    "Aufruf: taluvek [--ini NAME] projekt setzen (NR | --id ID) SPALTE=WERT ...\n"
+    "\n"
+    "Liest das Projekt (bProjektRead), ändert die Spalten im Zwischenspeicher\n"
+    "des Projektobjekts (bProjektDatenWrite) und speichert es (bProjWrite).\n"
+    "Nimmt eine Spalte ihren Wert nicht an (ein Text, der keine Zahl ist, für\n"
+    "eine Zahlenspalte; die Spalten Id und Aktualisierung, die das Speichern\n"
+    "selbst setzt), wird das gemeldet und der Rückgabewert ist 1.\n"
+    "\n"
+    "SPALTE ist der Name einer Spalte (ohne Rücksicht auf Groß- und\n"
+    "Kleinschreibung). WERT ist ein Text, den das Projektobjekt beim\n"
+    "Speichern in den Typ der Spalte wandelt (Zahlen nach den Regeln der\n"
+    "Region, in de_DE also 12,5). Andere Werte schreiben sich so:\n";
+
+constexpr const char* kSperrenUsage =
+    "Aufruf: taluvek [--ini NAME] projekt sperren (NR | --id ID)\n"
+    "\n"
+    "Sperrt das Projekt für die Bearbeitung durch andere (bProjektLock). Ein\n"
+    "Projekt, das schon gesperrt ist, auch vom selben Benutzer, wird nicht\n"
+    "noch einmal gesperrt: lProjektErrNum -20, Rückgabewert 1.\n";
+
+constexpr const char* kEntsperrenUsage =
+    "Aufruf: taluvek [--ini NAME] projekt entsperren (NR | --id ID)\n"
+    "\n"
+    "Hebt die Sperre des Projekts auf (bProjektUnLock). Ein Projekt, das es\n"
+    "nicht gibt, meldet 3021 \"No Current Record\".\n";
+
+constexpr const char* kAlleEntsperrenUsage =
+    "Aufruf: taluvek [--ini NAME] projekt alle-entsperren\n"
+    "\n"
+    "Hebt die Sperre aller Projekte auf (bProjektUnLockAll).\n";
+
+constexpr const char* kIdOption =
+    "  --id ID       das Projekt mit der Id ID statt einer Nummer\n";
+constexpr const char* kJsonOption =
+    "  --json        ein JSON-Objekt statt der Zeilen: Zahlen als Zahlen,\n"
+    "                Wahrheitswerte als true und false, leere Spalten als null,\n"
+    "                Datumswerte als \"JJJJ-MM-TT hh:mm:ss\", BEMERKUNG als Text\n";
+
+using Columns = std::vector<std::pair<std::string, Variant>>;
+
+struct Request {
+  std::string command;  // "taluvek projekt zeigen", for messages
+  int32_t id = 0;       // 0: the project is named by `nr`
+  std::string nr;
+  bool json = false;
+  Columns columns;  // SPALTE=WERT in the order given
+};
+
+// How a subcommand is called and what it does.
+struct Subcommand {
+  const char* name;
+  const char* usage;
+  bool names_project;  // takes NR or --id ID
+  bool takes_columns;  // takes SPALTE=WERT ...
+  bool takes_json;
+  int (*run)(const Request& request, std::ostream& out, std::ostream& err);
+};
+
+// "Projekt 4711 (Id 7)".
+std::string Label(int32_t id, const std::string& nr) {
+  return "Projekt " + PlainText(Variant(nr)) + " (Id " + std::to_string(id) +
+         ")";
+}
+
+int ReportFalseOf(const Request& request, const std::string& operation,
+                  const cls_Projekt& projekt, std::ostream& err) {
+  ReportFalse(err, request.command, operation, projekt.lProjektErrNum(),
+              projekt.sProjektErrText());
+  return kExitFailed;
+}
+
+// The names of the columns of Projekt, in the order of the field cache
+// (that of "SELECT * FROM Projekt").  The project object keeps them to
+// itself, so they are read from the table.
+std::vector<std::string> ColumnNames(int32_t id) {
+  Variant connect(kBareConnect);
+  DbHandle db = OpenDb(GetVerzeichnis("PROJEKT", true, false) + "PROJEKT.VX3DB",
+                       false, Variant(true), connect, true);
+  RsHandle rs = db->OpenRecordset(
+      "SELECT * FROM Projekt WHERE Id = " + std::to_string(id),
+      Variant(dao::kOpenSnapshot));
+  std::vector<std::string> names;
+  for (int32_t i = 0; i < rs->Fields().Count(); ++i) {
+    names.push_back(rs->Fields()[i].Name());
+  }
+  CloseRs(rs);
+  CloseDb(db);
+  return names;
+}
+
+int RunZeigen(const Request& request, std::ostream& out, std::ostream& err) {
+  cls_Projekt projekt;
+  int32_t id = request.id;
+  std::string nr = request.nr;
+  if (!projekt.bProjektRead(id, nr)) {
+    return ReportFalseOf(request, "bProjektRead", projekt, err);
+  }
+  std::vector<std::string> names = ColumnNames(id);
+  std::vector<Variant> values;
+  for (size_t i = 0; i < names.size(); ++i) {
+    Variant index(static_cast<int32_t>(i));
+    values.push_back(projekt.vProjektDatenRead(index));
+  }
+  if (request.json) {
+    out << "{";
+    for (size_t i = 0; i < names.size(); ++i) {
+      out << (i == 0 ? "\n  " : ",\n  ") << JsonString(names[i]) << ": "
+          << JsonValue(values[i]);
+    }
+    out << "\n}\n";
+    return kExitDone;
+  }
+  size_t width = 0;
+  for (const std::string& name : names) width = std::max(width, Len(name));
+  for (size_t i = 0; i < names.size(); ++i) {
+    out << names[i] << std::string(width - Len(names[i]), ' ') << " = "
+        << PlainText(values[i]) << "\n";
+  }
+  return kExitDone;
+}
+
+// Whether the value read back after the save, `stored`, is what was asked
+// for.  A value that a column refuses leaves the stored one; null (and the
+// empty text) come back as the blank value of the column's kind.
+bool HoldsRequested(const Variant& requested, const Variant& stored) {
+  if (requested.IsNull() || requested.IsEmpty() || requested == Variant("")) {
+    return stored.IsEmpty() || stored == Variant("") ||
+           stored == Variant(false) || stored == Variant(ByteArray()) ||
+           (stored.IsNumber() && CDbl(stored) == 0);
+  }
+  try {
+    switch (stored.type()) {
+      case VarType::kInteger: return Variant(CInt(requested)) == stored;
+      case VarType::kLong: return Variant(CLng(requested)) == stored;
+      case VarType::kSingle: return Variant(CSng(requested)) == stored;
+      case VarType::kDouble: return Variant(CDbl(requested)) == stored;
+      case VarType::kCurrency: return Variant(CCur(requested)) == stored;
+      case VarType::kDate: return Variant(CDate(requested)) == stored;
+      case VarType::kBoolean: return Variant(CBool(requested)) == stored;
+      case VarType::kByte: return Variant(CByte(requested)) == stored;
+      case VarType::kByteArray: return Variant(CByteArray(requested)) == stored;
+      default: return Variant(CStr(requested)) == stored;
+    }
+  } catch (const Error&) {
+    return false;  // cannot be the column's value at all
+  }
+}
+
+// Whether a column given at `i` is given again later on.
+bool NamedAgainLater(const Columns& columns, size_t i) {
+  for (size_t later = i + 1; later < columns.size(); ++later) {
+    if (EqualsNoCase(Trim(columns[later].first), Trim(columns[i].first))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+int RunSetzen(const Request& request, std::ostream& out, std::ostream& err) {
+  cls_Projekt projekt;
+  int32_t id = request.id;
+  std::string nr = request.nr;
+  if (!projekt.bProjektRead(id, nr)) {
+    return ReportFalseOf(request, "bProjektRead", projekt, err);
+  }
+  for (const auto& [column, value] : request.columns) {
+    Variant data = value;
+    Variant name(column);
+    if (!projekt.bProjektDatenWrite(data, name)) {
+      err << request.command << ": keine Spalte " << PlainText(Variant(column))
+          << "\n";
+      return ReportFalseOf(request, "bProjektDatenWrite", projekt, err);
+    }
+  }
+  if (!projekt.bProjWrite(id, nr)) {
+    return ReportFalseOf(request, "bProjWrite", projekt, err);
+  }
+
+  cls_Projekt check;
+  int32_t check_id = id;
+  std::string check_nr;
+  if (!check.bProjektRead(check_id, check_nr)) {
+    return ReportFalseOf(request, "bProjektRead", check, err);
+  }
+  bool all_taken = true;
+  for (size_t i = 0; i < request.columns.size(); ++i) {
+    const auto& [column, value] = request.columns[i];
+    if (NamedAgainLater(request.columns, i)) continue;  // the last one counts
+    Variant name(column);
+    Variant stored = check.vProjektDatenRead(name);
+    if (!HoldsRequested(value, stored)) {
+      err << request.command << ": die Spalte " << PlainText(Variant(column))
+          << " hat den Wert " << PlainText(value)
+          << " nicht angenommen (gespeichert: " << PlainText(stored) << ")\n";
+      all_taken = false;
+    }
+  }
+  out << Label(id, projekt.sProjektNr()) << " gespeichert.\n";
+  return all_taken ? kExitDone : kExitFailed;
+}
+
+int RunSperren(const Request& request, std::ostream& out, std::ostream& err) {
+  cls_Projekt projekt;
+  int32_t id = request.id;
+  std::string nr = request.nr;
+  if (!projekt.bProjektLock(id, nr)) {
+    return ReportFalseOf(request, "bProjektLock", projekt, err);
+  }
+  out << (request.id != 0 ? "Projekt mit der Id " + std::to_string(id)
+                          : "Projekt " + PlainText(Variant(nr)))
+      << " gesperrt.\n";
+  return kExitDone;
+}
+
+// Unlocking a project that does not exist changes no row and would report
+// success; reading it first tells the caller that the number is wrong.
+int RunEntsperren(const Request& request, std::ostream& out,
+                  std::ostream& err) {
+  cls_Projekt projekt;
+  int32_t id = request.id;
+  std::string nr = request.nr;
+  if (!projekt.bProjektRead(id, nr)) {
+    return ReportFalseOf(request, "bProjektRead", projekt, err);
+  }
+  if (!projekt.bProjektUnLock(id, nr)) {
+    return ReportFalseOf(request, "bProjektUnLock", projekt, err);
+  }
+  out << Label(id, nr) << " entsperrt.\n";
+  return kExitDone;
+}
+
+int RunAlleEntsperren(const Request& request, std::ostream& out,
+                      std::ostream& err) {
+  cls_Projekt projekt;
+  if (!projekt.bProjektUnLockAll()) {
+    return ReportFalseOf(request, "bProjektUnLockAll", projekt, err);
+  }
+  out << "Alle Projekte entsperrt.\n";
+  return kExitDone;
+}
+
+constexpr Subcommand kSubcommands[] = {
+    {"zeigen", kZeigenUsage, true, false, true, RunZeigen},
+    {"setzen", kSetzenUsage, true, true, false, RunSetzen},
+    {"sperren", kSperrenUsage, true, false, false, RunSperren},
+    {"entsperren", kEntsperrenUsage, true, false, false, RunEntsperren},
+    {"alle-entsperren", kAlleEntsperrenUsage, false, false, false,
+     RunAlleEntsperren},
+};
+
+std::string UsageOf(const Subcommand& sub) {
+  std::string usage = sub.usage;
+  if (sub.takes_columns) usage += kArgumentSpellings;
+  usage += "\nOptionen:\n";
+  if (sub.names_project) usage += kIdOption;
+  if (sub.takes_json) usage += kJsonOption;
+  return usage + "  -h, --help    diese Hilfe\n" + kExitCodes;
+}
+
+std::optional<int32_t> ParseId(const std::string& text) {
+  int32_t id = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id);
+  if (ec != std::errc() || end != text.data() + text.size() || id <= 0) {
+    return std::nullopt;
+  }
+  return id;
+}
+
+// The request the arguments after the subcommand's name make, or nothing
+// after a usage error was reported on `err`.
+std::optional<Request> ParseRequest(const Subcommand& sub,
+                                    const std::vector<std::string>& args,
+                                    std::ostream& err) {
+  Request request;
+  request.command = std::string("taluvek projekt ") + sub.name;
+  auto usage_error = [&](const std::string& what) {
+    err << request.command << ": " << what << "\n\n" << UsageOf(sub);
+    return std::nullopt;
+  };
+  std::optional<std::string> id_text;
+  std::vector<std::string> positionals;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--id" && sub.names_project) {
+      if (i + 1 == args.size()) return usage_error("--id ohne ID");
+      id_text = args[++i];
+    } else if (arg.starts_with("--id=") && sub.names_project) {
+      id_text = arg.substr(5);
+    } else if (arg == "--json" && sub.takes_json) {
+      request.json = true;
+    } else if (arg.starts_with("--") || arg == "-h") {
+      return usage_error("unbekannte Option '" + arg + "'");
+    } else {
+      positionals.push_back(arg);
+    }
+  }
+  if (id_text) {
+    std::optional<int32_t> id = ParseId(*id_text);
+    if (!id) {
+      return usage_error("ID ist eine ganze Zahl größer als 0, nicht '" +
+                         *id_text + "'");
+    }
+    request.id = *id;
+  } else if (sub.names_project) {
+    if (positionals.empty()) return usage_error("NR oder --id ID fehlt");
+    request.nr = positionals.front();
+    positionals.erase(positionals.begin());
+  }
+  if (!sub.takes_columns) {
+    if (!positionals.empty()) {
+      return usage_error("überzähliges Argument '" + positionals.front() +
+                         "'");
+    }
+    return request;
+  }
+  if (positionals.empty()) return usage_error("SPALTE=WERT fehlt");
+  for (const std::string& assignment : positionals) {
+    size_t equals = assignment.find('=');
+    if (equals == std::string::npos ||
+        Trim(assignment.substr(0, equals)).empty()) {
+      return usage_error("'" + assignment +
+                         "' ist keine Zuweisung SPALTE=WERT");
+    }
+    std::string text = assignment.substr(equals + 1);
+    std::optional<Variant> value = ArgumentValue(text);
+    if (!value || value->IsMissing()) {
+      return usage_error("'" + text + "' ist kein Wert für eine Spalte");
+    }
+    request.columns.emplace_back(assignment.substr(0, equals),
+                                 std::move(*value));
+  }
+  return request;
+}
+
+}  // namespace
+
+int RunProjekt(const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err) {
+  if (args.empty()) {
+    err << "taluvek projekt: BEFEHL fehlt\n\n" << kOverview;
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h") {
+    out << kOverview;
+    return kExitDone;
+  }
+  const Subcommand* sub = nullptr;
+  for (const Subcommand& candidate : kSubcommands) {
+    if (args[0] == candidate.name) sub = &candidate;
+  }
+  if (sub == nullptr) {
+    err << "taluvek projekt: unbekannter Befehl '" << args[0] << "'\n\n"
+        << kOverview;
+    return kExitUsage;
+  }
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (std::find_if(rest.begin(), rest.end(), [](const std::string& a) {
+        return a == "--help" || a == "-h";
+      }) != rest.end()) {
+    out << UsageOf(*sub);
+    return kExitDone;
+  }
+  std::optional<Request> request = ParseRequest(*sub, rest, err);
+  if (!request) return kExitUsage;
+  try {
+    return sub->run(*request, out, err);
+  } catch (const Error& e) {
+    err << request->command << ": Fehler " << e.number() << ": "
+        << e.description() << "\n";
+    return kExitFailed;
+  }
+}
+
+}  // namespace vx::cli

@@ -1,0 +1,88 @@
+#include "cli/taluvek.h"
+
+#include <cstdlib>
+
+#include "cli/aufruf.h"
+#include "cli/einrichten.h"
+#include "cli/outcome.h"
+#include "cli/projekt_befehl.h"
+#include "cli/sprache.h"
+#include "platform/module_state.h"
+
+namespace vx::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Aufruf: taluvek [--ini NAME] BEFEHL [ARGUMENTE]\n"
+    "\n"
+    "Projekte der Projektdatenbank lesen, ändern, speichern, sperren und\n"
+    "entsperren, über das Projektobjekt cls_Projekt.\n"
+    "\n"
+    "Befehle:\n"
+    "  einrichten ORDNER   richtet in ORDNER eine vollständige\n"
+    "                      Beispielinstallation ein\n"
+    "  projekt ...         zeigt, ändert, sperrt und entsperrt ein Projekt\n"
+    "  aufruf ...          ruft ein Mitglied von cls_Projekt spät gebunden auf,\n"
+    "                      einzeln oder als Skript\n"
+    "  sprache ...         die Übersetzungen der Sprachdatenbank als PO-Datei\n"
+    "\n"
+    "\"taluvek BEFEHL --help\" beschreibt jeden Befehl.\n"
+    "\n"
+    "Optionen:\n"
+    "  --ini NAME     die Einstellungsdatei (der Programmschlüssel), ein\n"
+    "                 Dateiname im Einstellungsordner; Vorgabe: TARVANO_INI,\n"
+    "                 sonst Tarvano.INI\n"
+    "  -h, --help     diese Hilfe\n"
+    "\n"
+    "Umgebung:\n"
+    "  TARVANO_HOME   der Einstellungsordner mit der Einstellungsdatei und der\n"
+    "                 Laufwerkstabelle Laufwerke.INI; sonst\n"
+    "                 $XDG_CONFIG_HOME/tarvano oder ~/.config/tarvano\n"
+    "  TARVANO_INI    die Einstellungsdatei, wenn --ini fehlt\n"
+    "\n"
+    "Rückgabewert: 0 gelungen, 1 nicht gelungen (eine Operation ergab False:\n"
+    "lProjektErrNum und sProjektErrText auf der Fehlerausgabe), 2 falscher\n"
+    "Aufruf.\n";
+
+int UsageError(const std::string& what, std::ostream& err) {
+  err << "taluvek: " << what << "\n\n" << kUsage;
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err) {
+  const char* environment_key = std::getenv("TARVANO_INI");
+  std::string program_key = environment_key ? environment_key : "";
+  size_t i = 0;
+  for (; i < args.size() && args[i].starts_with("-"); ++i) {
+    if (args[i] == "--help" || args[i] == "-h") {
+      out << kUsage;
+      return kExitDone;
+    } else if (args[i] == "--ini") {
+      if (i + 1 == args.size()) return UsageError("--ini ohne NAME", err);
+      program_key = args[++i];
+    } else if (args[i].starts_with("--ini=")) {
+      program_key = args[i].substr(6);
+    } else {
+      return UsageError("unbekannte Option '" + args[i] + "'", err);
+    }
+  }
+  if (i == args.size()) return UsageError("BEFEHL fehlt", err);
+  // Every instance of the project object on this thread, and the settings
+  // functions, take the settings file from the program key.
+  State().sProgKey = program_key;
+
+  const std::string& command = args[i];
+  std::vector<std::string> rest(
+      args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+  if (command == "einrichten") return RunEinrichten(rest, out, err);
+  if (command == "projekt") return RunProjekt(rest, out, err);
+  if (command == "aufruf") return RunAufruf(rest, out, err);
+  if (command == "sprache") return RunSprache(rest, out, err);
+  return UsageError("unbekannter Befehl '" + command + "'", err);
+}
+
+}  // namespace vx::cli

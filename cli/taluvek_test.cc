@@ -1,0 +1,472 @@
+#include "cli/taluvek.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/directories.h"
+#include "data/connections.h"
+#include "platform/module_state.h"
+#include "support/fake_host.h"
+#include "support/test_support.h"
+#include "vx_taluvek/host.h"
+
+namespace vx::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::WriteFile;
+
+// An empty settings home; `Install` makes the sample installation in it.
+class TaluvekTest : public ::testing::Test {
+ protected:
+  TaluvekTest()
+      : home_env_("TARVANO_HOME", dir_.path()), ini_env_("TARVANO_INI", {}) {
+    State() = ModuleState{};
+  }
+  ~TaluvekTest() override { State() = ModuleState{}; }
+
+  int Run(const std::vector<std::string>& args) {
+    out_.str("");
+    err_.str("");
+    // Each run of the command starts as a process would, with fresh state.
+    State() = ModuleState{};
+    return RunTaluvek(args, out_, err_);
+  }
+  void Install() {
+    ASSERT_EQ(Run({"einrichten", home(), "--beispiel"}), 0) << err_.str();
+  }
+
+  const std::string& home() const { return dir_.path(); }
+  std::string File(const std::string& name) const { return dir_.File(name); }
+  std::string out() const { return out_.str(); }
+  std::string err() const { return err_.str(); }
+
+  // A connection to the project database, as another program would hold.
+  DbHandle OpenProjekte() {
+    return engine_.OpenDatabase(File("PROJEKT/PROJEKT.VX3DB"), false, false,
+                                std::string(kBareConnect) + kSuitePassword);
+  }
+  Variant Stored(const std::string& nr, const std::string& column) {
+    RsHandle rs = OpenProjekte()->OpenRecordset(
+        "SELECT " + column + " FROM Projekt WHERE ProNr = '" + nr + "'");
+    return rs->RecordCount() > 0 ? rs->Fields()[0].Value() : Variant::Null();
+  }
+
+ private:
+  testing::TempDir dir_;
+  testing::ScopedEnv home_env_;
+  testing::ScopedEnv ini_env_;
+  testing::FakeHost host_;
+  dao::DBEngine engine_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+// ---- einrichten ----
+
+TEST_F(TaluvekTest, EinrichtenMakesAnInstallationTheLibraryFinds) {
+  Install();
+  EXPECT_NE(out().find("export TARVANO_HOME='" + home() + "'"),
+            std::string::npos);
+  EXPECT_EQ(out().find("TARVANO_INI"), std::string::npos);
+  for (const char* key : {"PROGRAMM", "PROJEKT", "SYSTEM", "STRUKTUREN",
+                          "LIZENZ", "LBSKIZZE", "LV"}) {
+    std::string directory = GetVerzeichnis(key, true, false);
+    EXPECT_EQ(directory, std::string("T:\\") + key + "\\");
+    EXPECT_EQ(CurrentHost().MapPath(directory), File(key) + "/") << key;
+    EXPECT_TRUE(fs::is_directory(File(key))) << key;
+  }
+  for (const char* db :
+       {"STRUKTUREN/PRJSTRUK.VX3DB", "STRUKTUREN/USERSTRUK.VX3DB",
+        "STRUKTUREN/Language2.vx3db", "PROJEKT/PROJEKT.VX3DB",
+        "LIZENZ/USER.VX3DB", "SYSTEM/Language2.vx3db"}) {
+    // Each is a database of the suite, with the suite's password.
+    Variant connect(kBareConnect);
+    DbHandle handle = OpenDb(File(db), false, Variant(true), connect, false);
+    EXPECT_NE(handle, nullptr) << db;
+    CloseDb(handle);
+  }
+  EXPECT_EQ(Stored("4711", "ProBez"),
+            Variant("Neubau Kindergarten Sonnenschein"));
+  EXPECT_EQ(Stored("O''Neil", "ProOrt"), Variant("Hamburg"));
+}
+
+TEST_F(TaluvekTest, EinrichtenWithAProgramKeyWritesThatSettingsFile) {
+  ASSERT_EQ(Run({"--ini", "Andere.INI", "einrichten", home()}), 0);
+  EXPECT_TRUE(fs::exists(File("Andere.INI")));
+  EXPECT_FALSE(fs::exists(File("Tarvano.INI")));
+  EXPECT_NE(out().find("export TARVANO_INI='Andere.INI'"), std::string::npos);
+  EXPECT_EQ(Run({"--ini", "daten/Andere.INI", "einrichten", home()}), 2);
+}
+
+TEST_F(TaluvekTest, EinrichtenNeverOverwritesWithoutErsetzen) {
+  Install();
+  std::string settings = ReadFile(File("Tarvano.INI"));
+  EXPECT_EQ(Run({"einrichten", home()}), 1);
+  EXPECT_NE(err().find("--ersetzen"), std::string::npos);
+  EXPECT_EQ(ReadFile(File("Tarvano.INI")), settings + "");
+  EXPECT_EQ(Stored("4711", "ProNr"), Variant("4711"));
+
+  // One database alone is an installation too, in whatever case its name.
+  fs::remove(File("Tarvano.INI"));
+  fs::rename(File("LIZENZ/USER.VX3DB"), File("LIZENZ/user.vx3db"));
+  for (const char* db :
+       {"PROJEKT/PROJEKT.VX3DB", "STRUKTUREN/PRJSTRUK.VX3DB",
+        "STRUKTUREN/USERSTRUK.VX3DB", "STRUKTUREN/Language2.vx3db",
+        "SYSTEM/Language2.vx3db"}) {
+    fs::remove(File(db));
+  }
+  EXPECT_EQ(Run({"einrichten", home()}), 1);
+  EXPECT_FALSE(fs::exists(File("Tarvano.INI")));
+
+  EXPECT_EQ(Run({"einrichten", home(), "--ersetzen"}), 0) << err();
+  EXPECT_FALSE(fs::exists(File("LIZENZ/user.vx3db")));
+  EXPECT_TRUE(fs::exists(File("LIZENZ/USER.VX3DB")));
+  // Replaced without samples: the project table is empty.
+  EXPECT_TRUE(Stored("4711", "ProNr").IsNull());
+}
+
+TEST_F(TaluvekTest, EinrichtenKeepsTheDrivesOfTheDriveTable) {
+  WriteFile(File("Laufwerke.INI"), "[Laufwerke]\nT:=/anderswo\nX:=/x\n");
+  EXPECT_EQ(Run({"einrichten", home()}), 1);
+  EXPECT_NE(err().find("T: schon für /anderswo"), std::string::npos) << err();
+  EXPECT_FALSE(fs::exists(File("Tarvano.INI")));
+
+  EXPECT_EQ(Run({"einrichten", home(), "--ersetzen"}), 0) << err();
+  EXPECT_EQ(ReadFile(File("Laufwerke.INI")),
+            "[Laufwerke]\nT:=" + home() + "\nX:=/x\n");
+  // Its own entry is no reason to refuse.
+  fs::remove(File("Tarvano.INI"));
+  std::vector<fs::path> databases;
+  for (const auto& entry : fs::recursive_directory_iterator(home())) {
+    std::string extension = entry.path().extension().string();
+    if (extension == ".VX3DB" || extension == ".vx3db") {
+      databases.push_back(entry.path());
+    }
+  }
+  for (const fs::path& db : databases) fs::remove(db);
+  EXPECT_EQ(Run({"einrichten", home()}), 0) << err();
+}
+
+TEST_F(TaluvekTest, EinrichtenLeavesADatabaseInUseAlone) {
+  Install();
+  DbHandle in_use = OpenProjekte();
+  EXPECT_EQ(Run({"einrichten", home(), "--ersetzen"}), 1);
+  EXPECT_NE(err().find("3045"), std::string::npos) << err();
+  // Nothing was removed, not even what nobody had open.
+  EXPECT_TRUE(fs::exists(File("Tarvano.INI")));
+  EXPECT_TRUE(fs::exists(File("LIZENZ/USER.VX3DB")));
+  EXPECT_EQ(Stored("4711", "ProNr"), Variant("4711"));
+}
+
+TEST_F(TaluvekTest, EinrichtenUsageErrors) {
+  EXPECT_EQ(Run({"einrichten"}), 2);
+  EXPECT_EQ(Run({"einrichten", home(), File("zwei")}), 2);
+  EXPECT_EQ(Run({"einrichten", home(), "--beispile"}), 2);
+  EXPECT_FALSE(fs::exists(File("Tarvano.INI")));
+}
+
+// ---- projekt ----
+
+TEST_F(TaluvekTest, ZeigenShowsEveryColumn) {
+  Install();
+  ASSERT_EQ(Run({"projekt", "zeigen", "4711"}), 0) << err();
+  EXPECT_NE(out().find("ProNr           = 4711\n"), std::string::npos) << out();
+  EXPECT_NE(out().find("BudgetNetto     = 1250000\n"), std::string::npos);
+  EXPECT_NE(out().find("Baubeginn       = 2025-04-01 00:00:00\n"),
+            std::string::npos);
+  EXPECT_NE(out().find("Bemerkung       = Erster Bauabschnitt"),
+            std::string::npos);
+
+  ASSERT_EQ(Run({"projekt", "zeigen", "O'Neil", "--json"}), 0) << err();
+  const std::string json = out();
+  EXPECT_EQ(json.front(), '{');
+  EXPECT_NE(json.find("\n  \"Id\": 2,\n"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"ProBez\": \"Umbau Büro O'Neil\""), std::string::npos);
+  EXPECT_NE(json.find("\"IsRVProj\": false"), std::string::npos);
+  EXPECT_NE(json.find("\"BudgetNetto\": 85000"), std::string::npos);
+  EXPECT_NE(json.find("\"ProMwSt\": 19"), std::string::npos);
+  EXPECT_NE(json.find("\"Baubeginn\": null"), std::string::npos);
+  EXPECT_NE(json.find("\"Bemerkung\": null\n}\n"), std::string::npos);
+
+  ASSERT_EQ(Run({"projekt", "zeigen", "--id", "2", "--json"}), 0);
+  EXPECT_EQ(out(), json);
+  ASSERT_EQ(Run({"projekt", "zeigen", "--id=2", "--json"}), 0);
+  EXPECT_EQ(out(), json);
+}
+
+TEST_F(TaluvekTest, ZeigenOfAMissingProjectFails) {
+  Install();
+  EXPECT_EQ(Run({"projekt", "zeigen", "0815"}), 1);
+  EXPECT_EQ(out(), "");
+  EXPECT_NE(err().find("lProjektErrNum = 3021\nsProjektErrText = No Current "
+                       "Record\n"),
+            std::string::npos);
+  // Apostrophes are the project's, not the statement's.
+  EXPECT_EQ(Run({"projekt", "zeigen", "x' OR '1'='1"}), 1);
+}
+
+TEST_F(TaluvekTest, SetzenChangesAndSaves) {
+  Install();
+  EXPECT_EQ(
+      Run({"projekt", "setzen", "4711", "ProBez=Neubau \"Nord\"",
+           "probez=Neubau Nord", "BudgetNetto=--zahl=1300000.5",
+           "Baubeginn=2025-05-02", "Bemerkung=--null", "IsRVProj=--wahr"}),
+      0)
+      << err();
+  EXPECT_EQ(out(), "Projekt 4711 (Id 1) gespeichert.\n");
+  EXPECT_EQ(Stored("4711", "ProBez"), Variant("Neubau Nord"));
+  EXPECT_EQ(Stored("4711", "BudgetNetto"), Variant(Currency{13000005000}));
+  EXPECT_EQ(Stored("4711", "Baubeginn"), Variant(DateFromParts(2025, 5, 2)));
+  EXPECT_EQ(Stored("4711", "IsRVProj"), Variant(true));
+  ASSERT_EQ(Run({"projekt", "zeigen", "4711"}), 0);
+  EXPECT_NE(out().find("Bemerkung       = \n"), std::string::npos) << out();
+
+  EXPECT_EQ(Run({"projekt", "setzen", "--id", "2", "ProOrt=Bremen"}), 0);
+  EXPECT_EQ(Stored("O''Neil", "ProOrt"), Variant("Bremen"));
+}
+
+TEST_F(TaluvekTest, SetzenReportsWhatWasNotSaved) {
+  Install();
+  // A column the project does not have: nothing is saved.
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "ProOrt=Köln", "Farbe=rot"}), 1);
+  EXPECT_NE(err().find("lProjektErrNum = 3024"), std::string::npos) << err();
+  EXPECT_EQ(Stored("4711", "ProOrt"), Variant("München"));
+
+  // Values that columns refuse: the rest is saved, the refusals are told.
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "ProOrt=Köln", "NNF=viel",
+                 "Id=99", "Baubeginn=bald"}),
+            1);
+  EXPECT_EQ(Stored("4711", "ProOrt"), Variant("Köln"));
+  EXPECT_NE(err().find("die Spalte NNF hat den Wert viel nicht angenommen"),
+            std::string::npos)
+      << err();
+  EXPECT_NE(err().find("die Spalte Id hat den Wert 99 nicht angenommen "
+                       "(gespeichert: 1)"),
+            std::string::npos);
+  EXPECT_NE(err().find("die Spalte Baubeginn"), std::string::npos);
+  EXPECT_EQ(err().find("ProOrt"), std::string::npos);
+}
+
+TEST_F(TaluvekTest, LockingFromTheShell) {
+  Install();
+  EXPECT_EQ(Run({"projekt", "sperren", "O'Neil"}), 0) << err();
+  EXPECT_EQ(out(), "Projekt O'Neil gesperrt.\n");
+  EXPECT_EQ(Stored("O''Neil", "SatzLockKZ"), Variant(true));
+  EXPECT_EQ(Run({"projekt", "sperren", "O'Neil"}), 1);
+  EXPECT_EQ(err(),
+            "taluvek projekt sperren: bProjektLock hat False ergeben\n"
+            "lProjektErrNum = -20\n"
+            "sProjektErrText = Projekt schon gesperrt!\n");
+  EXPECT_EQ(Run({"projekt", "entsperren", "O'Neil"}), 0) << err();
+  EXPECT_EQ(Stored("O''Neil", "SatzLockKZ"), Variant(false));
+  EXPECT_EQ(Run({"projekt", "sperren", "--id", "1"}), 0);
+  EXPECT_EQ(Run({"projekt", "sperren", "O'Neil"}), 0);
+  EXPECT_EQ(Run({"projekt", "alle-entsperren"}), 0);
+  EXPECT_EQ(Stored("4711", "SatzLockKZ"), Variant(false));
+  EXPECT_EQ(Stored("O''Neil", "SatzLockKZ"), Variant(false));
+
+  // A project that does not exist is neither locked nor unlocked.
+  EXPECT_EQ(Run({"projekt", "sperren", "0815"}), 1);
+  EXPECT_NE(err().find("= 3021"), std::string::npos);
+  EXPECT_EQ(Run({"projekt", "entsperren", "0815"}), 1);
+  EXPECT_NE(err().find("= 3021"), std::string::npos);
+}
+
+TEST_F(TaluvekTest, ProjektUsageErrors) {
+  Install();
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{
+           {"projekt"},
+           {"projekt", "lesen", "4711"},
+           {"projekt", "zeigen"},
+           {"projekt", "zeigen", "4711", "4712"},
+           {"projekt", "zeigen", "--id"},
+           {"projekt", "zeigen", "--id", "0"},
+           {"projekt", "zeigen", "--id", "7x"},
+           {"projekt", "zeigen", "--id", "1", "4711"},
+           {"projekt", "sperren", "4711", "--json"},
+           {"projekt", "alle-entsperren", "4711"},
+           {"projekt", "setzen", "4711"},
+           {"projekt", "setzen", "4711", "ProBez"},
+           {"projekt", "setzen", "4711", "=Neubau"},
+           {"projekt", "setzen", "4711", "ProBez=--fehlt"},
+           {"projekt", "setzen", "4711", "ProBez=--nul"},
+       }) {
+    EXPECT_EQ(Run(args), 2) << args.back();
+    EXPECT_NE(err().find("Aufruf:"), std::string::npos) << args.back();
+  }
+  EXPECT_EQ(Stored("4711", "ProBez"),
+            Variant("Neubau Kindergarten Sonnenschein"));
+}
+
+// ---- aufruf ----
+
+TEST_F(TaluvekTest, AufrufShowsResultAndArgumentsAfterTheCall) {
+  Install();
+  ASSERT_EQ(Run({"aufruf", "bprojektread", "0", "4711"}), 0) << err();
+  EXPECT_EQ(out(),
+            "bprojektread = True\n"
+            "  Argument 1 = 1\n"
+            "  Argument 2 = 4711\n");
+  ASSERT_EQ(Run({"aufruf", "--json", "bProjektRead", "--id=x", "O'Neil"}), 2);
+  ASSERT_EQ(Run({"aufruf", "--json", "bProjektRead", "--zahl=2", ""}), 0);
+  EXPECT_EQ(out(),
+            "{\"mitglied\": \"bProjektRead\", \"ergebnis\": true, "
+            "\"argumente\": [2, \"O'Neil\"]}\n");
+  // A boolean column is no answer of an operation.
+  ASSERT_EQ(Run({"aufruf", "vProjektDatenRead", "IsRVProj"}), 0);
+  ASSERT_EQ(Run({"aufruf", "sProjektNr=4711"}), 0);
+  EXPECT_EQ(out(), "");
+  ASSERT_EQ(Run({"aufruf", "--let", "sProjektNr", "4711"}), 0);
+}
+
+TEST_F(TaluvekTest, AufrufReportsFalseAndWrongCalls) {
+  Install();
+  EXPECT_EQ(Run({"aufruf", "bProjektRead", "0", "0815"}), 1);
+  EXPECT_NE(out().find("bProjektRead = False"), std::string::npos);
+  EXPECT_EQ(err(),
+            "taluvek aufruf: bProjektRead hat False ergeben\n"
+            "lProjektErrNum = 3021\n"
+            "sProjektErrText = No Current Record\n");
+
+  const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+      {{"aufruf", "bProjektLesen"}, "Fehler 438: Object doesn't support"},
+      {{"aufruf", "bProjektNeu", "0"}, "Fehler 438"},
+      {{"aufruf", "lProjektId=5"}, "Fehler 438"},
+      {{"aufruf", "bProjektRead", "0"}, "Fehler 450: Wrong number"},
+      {{"aufruf", "bProjektRead", "0", "1", "2"}, "Fehler 450"},
+      {{"aufruf", "bProjektRead", "--fehlt", "4711"},
+       "Fehler 449: Argument not optional"},
+      {{"aufruf", "bProjektRead", "vier", "4711"}, "Fehler 13: Type mismatch"},
+      {{"aufruf", "bProjektRead", "--null", "4711"}, "Fehler 13"},
+      {{"aufruf", "bProjektRead", "3000000000", "4711"}, "Fehler 6: Overflow"},
+      {{"aufruf"}, "MITGLIED fehlt"},
+      {{"aufruf", "--let", "sProjektNr"}, "--let braucht"},
+      {{"aufruf", "sProjektNr=1", "2"}, "nach sProjektNr=1"},
+      {{"aufruf", "--jsn", "lProjektId"}, "unbekannte Option"},
+      {{"aufruf", "bProjektRead", "0", "--nul"}, "'--nul' ist kein Argument"},
+      {{"aufruf", "--skript"}, "--skript ohne DATEI"},
+  };
+  for (const auto& [args, message] : wrong) {
+    EXPECT_EQ(Run(args), 2) << message;
+    EXPECT_NE(err().find(message), std::string::npos) << err();
+  }
+  EXPECT_EQ(Run({"aufruf", "--skript", File("fehlt.txt")}), 1);
+}
+
+TEST_F(TaluvekTest, AufrufScriptReadsChangesAndSavesInOneObject) {
+  Install();
+  WriteFile(File("aendern.txt"),
+            "# 4711 lesen, ändern, speichern\n"
+            "bProjektRead 0 4711\r\n"
+            "\n"
+            "bProjektDatenWrite \"Neubau \\\"Süd\\\"\" 'ProBez'  # umbenennen\n"
+            "bProjektDatenWrite --zahl=19.5 ProMwSt\n"
+            "bProjWrite 0 4711\n"
+            "lProjektErrNum\n");
+  ASSERT_EQ(Run({"aufruf", "--json", "--skript", File("aendern.txt")}), 0)
+      << err();
+  EXPECT_EQ(Stored("4711", "ProBez"), Variant("Neubau \"Süd\""));
+  EXPECT_EQ(Stored("4711", "ProMwSt"), Variant(19.5));
+  EXPECT_EQ(out(),
+            "{\"mitglied\": \"bProjektRead\", \"ergebnis\": true, "
+            "\"argumente\": [1, \"4711\"]}\n"
+            "{\"mitglied\": \"bProjektDatenWrite\", \"ergebnis\": true, "
+            "\"argumente\": [\"Neubau \\\"Süd\\\"\", \"ProBez\"]}\n"
+            "{\"mitglied\": \"bProjektDatenWrite\", \"ergebnis\": true, "
+            "\"argumente\": [19.5, \"ProMwSt\"]}\n"
+            "{\"mitglied\": \"bProjWrite\", \"ergebnis\": true, "
+            "\"argumente\": [1, \"4711\"]}\n"
+            "{\"mitglied\": \"lProjektErrNum\", \"ergebnis\": 0, "
+            "\"argumente\": []}\n");
+}
+
+TEST_F(TaluvekTest, AufrufScriptIsCheckedFirstAndStopsAtTheFirstFalse) {
+  Install();
+  WriteFile(File("falsch.txt"),
+            "bProjektLock 0 4711\n"
+            "bProjektLock 0 \"O'Neil\n");  // the quote is not closed
+  EXPECT_EQ(Run({"aufruf", "--skript", File("falsch.txt")}), 2);
+  EXPECT_NE(err().find("(Zeile 2): Anführungszeichen nicht geschlossen"),
+            std::string::npos)
+      << err();
+  EXPECT_EQ(Stored("4711", "SatzLockKZ"), Variant(false));
+
+  WriteFile(File("stopp.txt"),
+            "bProjektLock 0 4711\n"
+            "bProjektLock 0 4711\n"
+            "bProjektUnLockAll\n");
+  EXPECT_EQ(Run({"aufruf", "--skript", File("stopp.txt")}), 1);
+  EXPECT_NE(err().find("taluvek aufruf (Zeile 2): bProjektLock hat False"),
+            std::string::npos)
+      << err();
+  EXPECT_EQ(Stored("4711", "SatzLockKZ"), Variant(true));
+
+  WriteFile(File("unbekannt.txt"), "bProjektUnLockAll\nbProjektLesen\n");
+  EXPECT_EQ(Run({"aufruf", "--skript=" + File("unbekannt.txt")}), 2);
+  EXPECT_NE(err().find("(Zeile 2): bProjektLesen: Fehler 438"),
+            std::string::npos);
+  EXPECT_EQ(Stored("4711", "SatzLockKZ"), Variant(false));
+  EXPECT_EQ(Run({"aufruf", "--skript", File("unbekannt.txt"), "lProjektId"}),
+            2);
+}
+
+// ---- the command as a whole ----
+
+TEST_F(TaluvekTest, ProgramKeyFromOptionOrEnvironment) {
+  ASSERT_EQ(Run({"--ini=Andere.INI", "einrichten", home(), "--beispiel"}), 0);
+  // Without the key the settings file Tarvano.INI is missing.
+  EXPECT_EQ(Run({"projekt", "zeigen", "4711"}), 1);
+  EXPECT_EQ(Run({"--ini", "Andere.INI", "projekt", "zeigen", "4711"}), 0);
+  {
+    testing::ScopedEnv key("TARVANO_INI", "Andere.INI");
+    EXPECT_EQ(Run({"projekt", "zeigen", "4711"}), 0) << err();
+    EXPECT_EQ(Run({"aufruf", "sProgKey"}), 0);
+    EXPECT_EQ(out(), "sProgKey = Andere.INI\n");
+    EXPECT_EQ(Run({"--ini", "Tarvano.INI", "projekt", "zeigen", "4711"}), 1);
+  }
+}
+
+TEST_F(TaluvekTest, HelpOnEveryCommand) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{
+           {"--help"},
+           {"-h"},
+           {"einrichten", "--help"},
+           {"projekt", "--help"},
+           {"projekt", "zeigen", "--help"},
+           {"projekt", "setzen", "4711", "-h"},
+           {"projekt", "sperren", "--help"},
+           {"projekt", "entsperren", "--help"},
+           {"projekt", "alle-entsperren", "--help"},
+           {"aufruf", "--help"},
+           {"aufruf", "bProjektRead", "--help"},
+           {"sprache", "--help"},
+       }) {
+    std::string shown;
+    for (const std::string& arg : args) shown += arg + " ";
+    EXPECT_EQ(Run(args), 0) << shown;
+    EXPECT_EQ(out().rfind("Aufruf: taluvek ", 0), 0u) << shown;
+    EXPECT_EQ(err(), "") << shown;
+  }
+}
+
+TEST_F(TaluvekTest, UsageErrorsOfTheCommand) {
+  EXPECT_EQ(Run({}), 2);
+  EXPECT_EQ(Run({"demo"}), 2);
+  EXPECT_NE(err().find("unbekannter Befehl 'demo'"), std::string::npos);
+  EXPECT_EQ(Run({"--ini"}), 2);
+  EXPECT_EQ(Run({"--ini", "X.INI"}), 2);
+  EXPECT_EQ(Run({"--verbose", "projekt"}), 2);
+  EXPECT_EQ(Run({"sprache"}), 2);
+}
+
+}  // namespace
+}  // namespace vx::cli
