@@ -1,0 +1,91 @@
+// cls_Projekt: the master record of a building project.
+//
+// An instance is a working copy of one row of the table Projekt in the
+// suite's project database PROJEKT.VX3DB (in the directory of the settings
+// key "Projekt").  The caller names a project by its number (ProNr) or its
+// identity (Id), reads it, reads and changes any column through the
+// instance's field cache, writes it back, and locks or unlocks it against
+// other users.
+//
+// No member raises: every operation answers true or false (or a value) and
+// records a failure in lProjektErrNum and sProjektErrText.  The instance
+// opens the database on its first operation and keeps it open until it is
+// destroyed.  An instance belongs to one thread.
+
+#ifndef VX_TALUVEK_CLS_PROJEKT_H_
+#define VX_TALUVEK_CLS_PROJEKT_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "vx_taluvek/variant.h"
+
+namespace vx {
+
+class cls_Projekt {
+ public:
+  cls_Projekt();
+  ~cls_Projekt();
+  cls_Projekt(const cls_Projekt&) = delete;
+  cls_Projekt& operator=(const cls_Projekt&) = delete;
+
+  // ---- Reading ----
+
+  // Loads the project with identity lProjID (when not 0, it wins) or number
+  // sProjNum.  On success both arguments receive the row's Id and ProNr.
+  bool bProjektRead(int32_t& lProjID, std::string& sProjNum);
+  // The cached value of a column, by 0-based index or by name.
+  Variant vProjektDatenRead(Variant& vIndexOrName);
+
+  // ---- Saving ----
+
+  // Changes a column in the field cache only; nothing reaches the database
+  // before bProjWrite.
+  bool bProjektDatenWrite(Variant& vData, Variant& vIndexOrName);
+  // Writes the field cache to the row with identity lProjID, or with number
+  // sProjNum when lProjID is 0; lProjID receives the written row's Id.
+  bool bProjWrite(int32_t& lProjID, std::string& sProjNum);
+
+  // ---- Locking ----
+
+  bool bProjektLock(int32_t& lProjID, std::string& sProjNum);
+  bool bProjektUnLock(int32_t& lProjID, std::string& sProjNum);
+  bool bProjektUnLockAll();
+
+  // Resets the instance's properties, field cache and error fields; the
+  // database stays open.
+  void ProjektInit();
+
+  // ---- Properties ----
+
+  // The program key of the calling thread: the name of the settings file
+  // ("" means "Tarvano.INI"), shared by all instances on the thread.
+  std::string sProgKey() const;
+  void sProgKey(const std::string& New_sProgKey);
+
+  std::string sProjektNr() const;
+  void sProjektNr(const std::string& vData);  // stored trimmed
+  int32_t lProjektId() const;
+  std::string sProjektBez() const;
+  std::string sProjWaehrung() const;
+  int32_t nProjektfieldscount() const;
+  int32_t lProjektErrNum() const;
+  std::string sProjektErrText() const;
+  std::string FlurNr() const;
+  std::string FlurStueckNr() const;
+  std::string Gemeinde() const;
+  std::string Gemarkung() const;
+  std::string Strasse() const;
+  std::string Land() const;
+  std::string PLZ() const;
+  std::string Ort() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vx
+
+#endif  // VX_TALUVEK_CLS_PROJEKT_H_

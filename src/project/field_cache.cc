@@ -1,0 +1,68 @@
+#include "project/field_cache.h"
+
+#include "platform/text.h"
+#include "vx_taluvek/error.h"
+
+namespace vx {
+
+void FieldCache::Reset(size_t entries) {
+  entries_.clear();
+  entries_.resize(entries < 1 ? 1 : entries);
+}
+
+void FieldCache::Name(const std::vector<std::string_view>& names) {
+  bool same = names.size() == column_names_.size();
+  for (size_t i = 0; same && i < names.size(); ++i) {
+    same = names[i] == column_names_[i];
+  }
+  if (!same) {
+    column_names_.assign(names.begin(), names.end());
+    upper_names_.clear();
+    by_name_.clear();
+    for (size_t i = 0; i < names.size(); ++i) {
+      upper_names_.push_back(UCase(names[i]));
+      by_name_.emplace(upper_names_.back(), i);  // keeps the first of a name
+    }
+  }
+  for (size_t i = 0; i < entries_.size() && i < upper_names_.size(); ++i) {
+    entries_[i].sName = upper_names_[i];
+  }
+}
+
+std::optional<size_t> FieldCache::Position(
+    const std::string& upper_name) const {
+  auto it = by_name_.find(upper_name);
+  if (it == by_name_.end()) return std::nullopt;
+  return it->second;
+}
+
+FieldCache::Target FieldCache::Find(const Variant& index_or_name) const {
+  const size_t last = entries_.size() - 1;
+  if (IsNumeric(index_or_name)) {
+    int32_t position = 0;
+    try {
+      position = CInt(index_or_name);
+    } catch (const Error&) {
+      // Beyond the 16-bit range: far past the end, or far below 0.
+      return {
+          CDbl(index_or_name) > 0 ? Outcome::kBeyondEnd : Outcome::kNegative,
+          0};
+    }
+    if (position < 0) return {Outcome::kNegative, 0};
+    if (static_cast<size_t>(position) > last) return {Outcome::kBeyondEnd, 0};
+    return {Outcome::kFound, static_cast<size_t>(position)};
+  }
+  std::string name;
+  try {
+    name = UCase(Trim(CStr(index_or_name)));
+  } catch (const Error&) {
+    return {Outcome::kUnknownName, 0};  // null, an object: no name at all
+  }
+  const std::optional<size_t> position = Position(name);
+  // An index kept from an earlier row may name more columns than a cache
+  // that has since been made smaller.
+  if (!position || *position > last) return {Outcome::kUnknownName, 0};
+  return {Outcome::kFound, *position};
+}
+
+}  // namespace vx

@@ -1,0 +1,74 @@
+// The field cache of a project: the caller's working copy of one row of
+// Projekt, one entry per column in the order the engine gives them, found
+// by 0-based position or by column name.
+
+#ifndef VX_PROJECT_FIELD_CACHE_H_
+#define VX_PROJECT_FIELD_CACHE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "vx_taluvek/variant.h"
+
+namespace vx {
+
+struct ProjektFeld {
+  std::string sName;  // the column's name in upper case
+  Variant vWert;      // its value; meaningless while bIstNull
+  bool bIstNull = false;
+};
+
+class FieldCache {
+ public:
+  FieldCache() { Reset(1); }
+
+  // Makes the cache `entries` empty entries (at least one).  The name index
+  // is kept: only Index() replaces it.
+  void Reset(size_t entries);
+
+  // A cache of one entry holds no row: reads and writes refuse it.
+  bool Loaded() const { return entries_.size() > 1; }
+  size_t size() const { return entries_.size(); }
+  ProjektFeld& operator[](size_t i) { return entries_[i]; }
+  const ProjektFeld& operator[](size_t i) const { return entries_[i]; }
+
+  // Names the entries after the columns `names` (as the engine gives them,
+  // one per entry) in upper case, and makes those names the name index: each
+  // leads to the first entry of that name.  Loads of the same table give the
+  // same names, so the work of the last call is kept and reused.
+  void Name(const std::vector<std::string_view>& names);
+
+  // The entry of the upper-case `name` in the name index, or nothing.
+  std::optional<size_t> Position(const std::string& upper_name) const;
+
+  // Where an argument of vProjektDatenRead or bProjektDatenWrite points.
+  enum class Outcome {
+    kFound,        // `index` is an entry
+    kBeyondEnd,    // a position past the last entry
+    kNegative,     // a position below 0
+    kUnknownName,  // a name the index does not hold
+  };
+  struct Target {
+    Outcome outcome;
+    size_t index;
+  };
+  // A number, or a text that reads as one, is a position, rounded to a
+  // 16-bit integer half to even; anything else is a column name, taken
+  // trimmed and without regard to case.
+  Target Find(const Variant& index_or_name) const;
+
+ private:
+  std::vector<ProjektFeld> entries_;
+  std::vector<std::string> column_names_;  // as last given to Name()
+  std::vector<std::string> upper_names_;   // the same in upper case
+  std::unordered_map<std::string, size_t> by_name_;
+};
+
+}  // namespace vx
+
+#endif  // VX_PROJECT_FIELD_CACHE_H_

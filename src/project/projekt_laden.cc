@@ -1,0 +1,155 @@
+// Loading a project into the object, and reading its field cache.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/field_values.h"
+#include "project/projekt_impl.h"
+
+namespace vx {
+
+namespace {
+
+constexpr int32_t kErrObjectNotSet = 91;
+constexpr int32_t kTextType = 10;
+
+// Fills `entry` from `field`.  The remarks travel as the bytes of their
+// 16-bit code units, as the suite's programs expect them.
+void Fill(ProjektFeld& entry, dao::Field& field) {
+  Variant value = field.Value();
+  if (value.IsNull()) {
+    entry.bIstNull = true;
+    return;
+  }
+  entry.bIstNull = false;
+  if (entry.sName == "BEMERKUNG") {
+    if (field.FieldSize() >= 1) {
+      int32_t type = 0;
+      entry.vWert = CByteArray(FieldValue(&field, type));
+    } else {
+      entry.vWert = ByteArray();
+    }
+  } else {
+    entry.vWert = std::move(value);
+  }
+}
+
+}  // namespace
+
+std::string ColumnText(dao::Field* field) {
+  if (field == nullptr) return std::string();
+  int32_t type = kTextType;
+  return CStr(FieldValue(field, type));
+}
+
+void cls_Projekt::Impl::ProjektLaden() {
+  aProjektFelder.Reset(1);
+  std::string sql;
+  if (!sProjektNr.empty()) {
+    sql = "SELECT * FROM Projekt WHERE " + ProNrCondition(sProjektNr);
+  }
+  if (lProjektId != 0) {
+    sql = "SELECT * FROM Projekt WHERE Id = " + std::to_string(lProjektId);
+  }
+
+  if (!OpenProjektDb(sProjektDatei, Pause::k200ms)) {
+    RecordPending();
+    sProjektNr.clear();
+    Err().Clear();
+    return;
+  }
+  RsHandle rs;
+  if (!Attempt(Pause::kNone, [&] {
+        rs = oProjektDb->OpenRecordset(sql, Variant(dao::kOpenSnapshot));
+      })) {
+    RecordPending();
+    Finish(rs);
+    return;
+  }
+
+  dao::Fields& fields = rs->Fields();
+  const int32_t count = fields.Count();
+  aProjektFelder.Reset(static_cast<size_t>(count));
+  if (rs->RecordCount() < 1) {
+    nProjektfieldscount = 0;
+    Record(kErrNoCurrentRecord, kNoCurrentRecordText);
+    Finish(rs);
+    return;
+  }
+
+  nProjektfieldscount = static_cast<int16_t>(count);
+  std::vector<std::string_view> names;
+  names.reserve(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) names.push_back(fields[i].Name());
+  aProjektFelder.Name(names);
+  for (int32_t i = 0; i < count; ++i) {
+    // A column that cannot be read stays empty; the load goes on.
+    ResumeNext(
+        [&] { Fill(aProjektFelder[static_cast<size_t>(i)], fields[i]); });
+  }
+
+  // The named columns, found through the cache's name index.
+  auto field = [&](const std::string& upper_name) -> dao::Field* {
+    const std::optional<size_t> i = aProjektFelder.Position(upper_name);
+    return i ? &fields[static_cast<int32_t>(*i)] : nullptr;
+  };
+  ResumeNext([&] { sProjektNr = ColumnText(field("PRONR")); });
+  ResumeNext([&] {
+    if (dao::Field* id = field("ID")) lProjektId = CLng(id->Value());
+  });
+  ResumeNext([&] { sProjektBez = ColumnText(field("PROBEZ")); });
+  ResumeNext([&] { sProjWaehrung = ColumnText(field("PROWAEHRUNG")); });
+  ResumeNext([&] { FlurNr = ColumnText(field("FLURNR")); });
+  ResumeNext([&] { FlurStueckNr = ColumnText(field("FLURSTUECKNR")); });
+  ResumeNext([&] { Gemeinde = ColumnText(field("GEMEINDE")); });
+  ResumeNext([&] { Gemarkung = ColumnText(field("GEMARKUNG")); });
+  ResumeNext([&] { Strasse = ColumnText(field("PROSTRASSE")); });
+  ResumeNext([&] { Land = ColumnText(field("PROLAND")); });
+  ResumeNext([&] { PLZ = ColumnText(field("PROPLZ")); });
+  ResumeNext([&] { Ort = ColumnText(field("PROORT")); });
+  // What went wrong with single columns is not the load's failure.
+  Record(0, "");
+  Finish(rs);
+}
+
+bool cls_Projekt::bProjektRead(int32_t& lProjID, std::string& sProjNum) {
+  return impl_->Guard(false, [&] {
+    Impl& p = *impl_;
+    p.sProjektNr = sProjNum;
+    p.lProjektId = lProjID;
+    if (!p.sProjektNr.empty() || p.lProjektId != 0) p.ProjektLaden();
+    if (p.sProjektNr.empty() || p.lProjektErrNum != 0 || p.lProjektId <= 0) {
+      return false;
+    }
+    lProjID = p.lProjektId;
+    sProjNum = p.sProjektNr;
+    return true;
+  });
+}
+
+Variant cls_Projekt::vProjektDatenRead(Variant& vIndexOrName) {
+  return impl_->Guard(Variant(), [&] {
+    Impl& p = *impl_;
+    if (!p.aProjektFelder.Loaded()) {
+      p.Record(kErrObjectNotSet, StandardDescription(kErrObjectNotSet));
+      return Variant();
+    }
+    const FieldCache::Target target = p.aProjektFelder.Find(vIndexOrName);
+    switch (target.outcome) {
+      case FieldCache::Outcome::kBeyondEnd:
+        p.Record(kErrColumnNotFound, ColumnNotFoundText());
+        return Variant();
+      case FieldCache::Outcome::kNegative:
+      case FieldCache::Outcome::kUnknownName:
+        return Variant();
+      case FieldCache::Outcome::kFound:
+        break;
+    }
+    const ProjektFeld& entry = p.aProjektFelder[target.index];
+    return entry.bIstNull ? Variant() : entry.vWert;
+  });
+}
+
+}  // namespace vx
