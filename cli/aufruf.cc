@@ -77,7 +77,7 @@ constexpr const char* kUsageTail =
     "(mit Nummer und Text der Laufzeit).\n";
 
 const InvokeKind kMethodOrGet =
-    static_cast<InvokeKind>(kInvokeMethod | kInvokePropertyGet);
+    kInvokeMethod | kInvokePropertyGet;
 
 struct Call {
   std::string member;

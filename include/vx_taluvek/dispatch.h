@@ -30,6 +30,12 @@ enum InvokeKind : int32_t {
   kInvokePropertyPut = 4,
 };
 
+// Kinds combine as a late-bound caller asks: kInvokeMethod | kInvokePropertyGet
+// calls a method or reads a property, whichever the member is.
+constexpr InvokeKind operator|(InvokeKind a, InvokeKind b) {
+  return static_cast<InvokeKind>(static_cast<int32_t>(a) | static_cast<int32_t>(b));
+}
+
 // A 128-bit identifier, written "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 struct Guid {
   std::array<uint8_t, 16> bytes{};

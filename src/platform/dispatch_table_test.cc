@@ -56,7 +56,7 @@ const std::vector<DispatchMember<Probe>>& ProbeMembers() {
 }
 
 const InvokeKind kMethodOrGet =
-    static_cast<InvokeKind>(kInvokeMethod | kInvokePropertyGet);
+    kInvokeMethod | kInvokePropertyGet;
 
 class DispatchTableTest : public ::testing::Test {
  protected:

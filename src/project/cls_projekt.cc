@@ -4,11 +4,11 @@
 #include "vx_taluvek/cls_projekt.h"
 
 #include "config/directories.h"
+#include "data/sql_text.h"
 #include "engine/dao_errors.h"
 #include "platform/module_state.h"
 #include "platform/text.h"
 #include "project/projekt_impl.h"
-#include "translate/language_db.h"
 #include "vx_taluvek/host.h"
 
 namespace vx {

@@ -19,7 +19,7 @@ using testing::ProjektTest;
 using testing::RaisedNumber;
 
 const InvokeKind kValue =
-    static_cast<InvokeKind>(kInvokeMethod | kInvokePropertyGet);
+    kInvokeMethod | kInvokePropertyGet;
 
 // Every member of _cls_Projekt with its dispatch identifier.
 const std::vector<std::pair<std::string, int32_t>> kMembers = {
@@ -163,7 +163,7 @@ TEST_F(ProjektDispatchTest, ReadChangeAndSaveByName) {
 }
 
 TEST_F(ProjektDispatchTest, EveryMethodByIdentifier) {
-  int32_t id = Add("O''Neil", "ProBez", "'Altbau'");
+  int32_t id = Add("O'Neil", "ProBez", "'Altbau'");
   std::vector<Variant> none;
   std::vector<Variant> ids = {Variant(id), Variant("")};
   EXPECT_EQ(object->Invoke(0x60030012, kValue, ids), Variant(true));

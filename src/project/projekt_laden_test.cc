@@ -97,7 +97,7 @@ TEST_F(ProjektLadenTest, NullColumnsClearThePropertiesOfTheProjectBefore) {
 }
 
 TEST_F(ProjektLadenTest, NumbersWithApostrophesAreTextsNotStatements) {
-  const int32_t oneil = Add("O''Neil", "ProBez", "'Irish pub'");
+  const int32_t oneil = Add("O'Neil", "ProBez", "'Irish pub'");
   int32_t id = 0;
   std::string nr = "O'Neil";
   ASSERT_TRUE(p.bProjektRead(id, nr));

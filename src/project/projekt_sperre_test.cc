@@ -85,7 +85,7 @@ TEST_F(ProjektSperreTest, NothingToLockIsNoCurrentRecord) {
 }
 
 TEST_F(ProjektSperreTest, NumbersWithApostrophesAreTextsNotStatements) {
-  const int32_t oneil = Add("O''Neil");
+  const int32_t oneil = Add("O'Neil");
   EXPECT_TRUE(Lock(0, "O'Neil"));
   EXPECT_TRUE(Locked(oneil));
   EXPECT_TRUE(Lock(id4711));

@@ -14,6 +14,7 @@
 
 #include "data/connections.h"
 #include "data/schema_scripts.h"
+#include "data/sql_text.h"
 #include "engine/dao_errors.h"
 #include "engine/schema.h"
 #include "platform/module_state.h"
@@ -45,8 +46,8 @@ class ProjektTest : public ::testing::Test {
               const std::string& values = "") {
     DbHandle db = Open();
     db->Execute("INSERT INTO Projekt (ProNr" +
-                (columns.empty() ? "" : ", " + columns) + ") VALUES ('" + nr +
-                "'" + (values.empty() ? "" : ", " + values) + ")");
+                (columns.empty() ? "" : ", " + columns) + ") VALUES (" +
+                SqlText(nr) + (values.empty() ? "" : ", " + values) + ")");
     RsHandle rs = db->OpenRecordset("SELECT Max(Id) AS Neu FROM Projekt");
     return CLng(rs->Fields()["Neu"].Value());
   }

@@ -4,6 +4,7 @@
 
 #include "config/directories.h"
 #include "data/connections.h"
+#include "data/sql_text.h"
 #include "platform/text.h"
 #include "translate/translation_state.h"
 #include "translate/umlauts.h"
@@ -51,10 +52,6 @@ bool LanguageUmlaute(std::string& text, bool pruefen) {
   bool gefunden = false;
   UmlauteErsetzen(text, true, gefunden);
   return gefunden;
-}
-
-std::string SqlText(std::string_view text) {
-  return "'" + Replace(text, "'", "''") + "'";
 }
 
 std::string TranslationColumn(int language) {

@@ -38,10 +38,6 @@ void OpenThreadLanguageDb();
 // open yet.  Answers whether anything was rewritten.  Never raises.
 bool LanguageUmlaute(std::string& text, bool pruefen);
 
-// `text` as a text literal of a statement: in apostrophes, every apostrophe
-// in it doubled, so that no text can end the literal early.
-std::string SqlText(std::string_view text);
-
 // The name of the translation column of `language`: "Uebersetzt" and the
 // number.
 std::string TranslationColumn(int language);

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 
+#include "data/sql_text.h"
 #include "engine/recordset.h"
 #include "platform/text.h"
 #include "translate/language_db.h"
