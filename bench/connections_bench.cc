@@ -10,6 +10,7 @@
 
 #include "data/connections.h"
 #include "engine/schema.h"
+#include "bench_support.h"
 #include "ratio_reporter.h"
 
 namespace vx::bench {
@@ -19,38 +20,17 @@ constexpr int kRows = 10000;
 
 // A project database in a temporary settings home, filled once.
 struct Fixture {
-  Fixture() {
-    char templ[] = "/tmp/vx_bench_XXXXXX";
-    home = mkdtemp(templ);
-    setenv("TARVANO_HOME", home.c_str(), 1);
-    path = home + "/PROJEKT.VX3DB";
+  Fixture() : home(MakeSettingsHome()), path(home + "/PROJEKT.VX3DB") {
     dao::CreateDatabase(path,
                         "CREATE TABLE Projekt (Id COUNTER, ProNr TEXT(50), "
                         "ProBez TEXT(255), ProOrt TEXT(100), BudgetNetto DOUBLE, "
                         "SatzLockKZ YESNO, Aktualisierung DATETIME);",
                         kSuitePassword);
-    // Filled directly, in one transaction, with values as the engine
-    // stores them (booleans -1/0, dates as text).
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO Projekt (ProNr, ProBez, ProOrt, BudgetNetto, "
-                       "SatzLockKZ, Aktualisierung) VALUES (?, ?, 'Musterstadt', "
-                       "1234.5, 0, '2024-01-02 10:00:00')",
-                       -1, &insert, nullptr);
-    for (int i = 1; i <= kRows; ++i) {
-      std::string number = "P" + std::to_string(i);
-      std::string name = "Neubau " + std::to_string(i);
-      sqlite3_bind_text(insert, 1, number.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_step(insert);
-      sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    FillProjects(path,
+                 "INSERT INTO Projekt (ProNr, ProBez, ProOrt, BudgetNetto, "
+                 "SatzLockKZ, Aktualisierung) VALUES (?, ?, 'Musterstadt', "
+                 "1234.5, 0, '2024-01-02 10:00:00')",
+                 kRows);
   }
   ~Fixture() { std::filesystem::remove_all(home); }
 
@@ -115,21 +95,7 @@ void BM_Sqlite_PreparedLookup(benchmark::State& state) {
   for (auto _ : state) {
     id = id % kRows + 1;
     sqlite3_bind_int(stmt, 1, id);
-    if (sqlite3_step(stmt) == SQLITE_ROW) {
-      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        switch (sqlite3_column_type(stmt, i)) {
-          case SQLITE_INTEGER:
-            benchmark::DoNotOptimize(sqlite3_column_int64(stmt, i));
-            break;
-          case SQLITE_FLOAT:
-            benchmark::DoNotOptimize(sqlite3_column_double(stmt, i));
-            break;
-          default:
-            benchmark::DoNotOptimize(std::string(
-                reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
-        }
-      }
-    }
+    if (sqlite3_step(stmt) == SQLITE_ROW) ReadEveryColumn(stmt);
     sqlite3_reset(stmt);
   }
   sqlite3_finalize(stmt);

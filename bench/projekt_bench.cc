@@ -15,6 +15,7 @@
 #include "data/connections.h"
 #include "data/schema_scripts.h"
 #include "engine/schema.h"
+#include "bench_support.h"
 #include "ratio_reporter.h"
 #include "vx_taluvek/cls_projekt.h"
 
@@ -26,24 +27,14 @@ constexpr int kRows = 100000;
 // An installation in a temporary settings home whose PROJEKT.VX3DB, made
 // from the template, holds kRows projects numbered P1 to P100000.
 struct Fixture {
-  Fixture() {
-    char templ[] = "/tmp/vx_projekt_bench_XXXXXX";
-    home = mkdtemp(templ);
-    setenv("TARVANO_HOME", home.c_str(), 1);
+  Fixture() : home(MakeSettingsHome()) {
     settings = home + "/Tarvano.INI";
     FILE* ini = fopen(settings.c_str(), "w");
     fprintf(ini, "[Datei Verzeichnisse]\nPROJEKT=%s\n", home.c_str());
     fclose(ini);
     path = home + "/PROJEKT.VX3DB";
     dao::CreateDatabase(path, SchemaScript("PRJSTRUK"), kSuitePassword);
-    // Filled directly, in one transaction, with values as the engine
-    // stores them (booleans -1/0, dates as text).
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(
-        db,
+    FillProjects(path,
         "INSERT INTO Projekt (ProNr, ProBez, ProWaehrung, ProStrasse, ProPLZ, "
         "ProOrt, ProLand, Gemeinde, Gemarkung, FlurNr, FlurStueckNr, IsRVProj, "
         "SatzLockKZ, StrukturId, LastUser, DinKZ, Archiviert, NNF, FF, VF, "
@@ -56,18 +47,7 @@ struct Fixture {
         "1500000, 1785000, 1400000, 1666000, 1450000, 1725500, "
         "'2024-01-02 10:00:00', '2024-03-01 00:00:00', '2025-06-30 00:00:00', "
         "'2024-01-02 10:00:00', 'Neubau mit Tiefgarage')",
-        -1, &insert, nullptr);
-    for (int i = 1; i <= kRows; ++i) {
-      const std::string number = "P" + std::to_string(i);
-      const std::string name = "Neubau " + std::to_string(i);
-      sqlite3_bind_text(insert, 1, number.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_bind_text(insert, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_step(insert);
-      sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+        kRows);
   }
   ~Fixture() { std::filesystem::remove_all(home); }
 
@@ -90,25 +70,6 @@ sqlite3* OpenRaw() {
   sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
   sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
   return db;
-}
-
-// Reads every column of the current row of `stmt`.
-void ReadEveryColumn(sqlite3_stmt* stmt) {
-  for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-    switch (sqlite3_column_type(stmt, i)) {
-      case SQLITE_INTEGER:
-        benchmark::DoNotOptimize(sqlite3_column_int64(stmt, i));
-        break;
-      case SQLITE_FLOAT:
-        benchmark::DoNotOptimize(sqlite3_column_double(stmt, i));
-        break;
-      case SQLITE_NULL:
-        break;
-      default:
-        benchmark::DoNotOptimize(std::string(
-            reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
-    }
-  }
 }
 
 // The row to work on in iteration `n`, spread over the table.
