@@ -19,6 +19,15 @@ namespace vx {
 // The source the library gives to the errors it raises itself.
 inline constexpr const char* kLibrarySource = "vx_Taluvek";
 
+// Numbers of the run time's errors that the library raises or tests for.
+inline constexpr int32_t kErrOverflow = 6;
+inline constexpr int32_t kErrSubscriptOutOfRange = 9;
+inline constexpr int32_t kErrTypeMismatch = 13;
+inline constexpr int32_t kErrFileNotFound = 53;
+inline constexpr int32_t kErrObjectNotSet = 91;
+inline constexpr int32_t kErrInvalidUseOfNull = 94;
+inline constexpr int32_t kErrUnknownMember = 438;
+
 // The one exception type of the library.
 class Error : public std::exception {
  public:

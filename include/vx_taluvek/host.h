@@ -47,6 +47,11 @@ enum MsgBoxResult : int32_t {
   kMsgYes = 6, kMsgNo = 7,
 };
 
+// Message box styles the library shows its boxes with.
+inline constexpr int32_t kStopIcon = 16;
+inline constexpr int32_t kSystemModal = 4096;
+inline constexpr int32_t kStopSystemModal = kSystemModal | kStopIcon;  // 4112
+
 // The hourglass mouse pointer.
 inline constexpr int32_t kPointerHourglass = 11;
 

@@ -14,8 +14,6 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kSystemModal = 4096;
-constexpr int32_t kStopIcon = 16;
 constexpr int32_t kAbortRetryIgnore = 2;
 constexpr int32_t kAnswerDoNotShowAgain = 2;
 

@@ -12,7 +12,6 @@ namespace vx {
 namespace {
 
 constexpr size_t kDirectoryBufferChars = 255;
-constexpr int32_t kStopSystemModal = 4112;
 constexpr int kUserDirectoryProbes = 7;
 
 enum NetworkState : int16_t { kUndecided = 0, kNetwork = 1, kLocal = 2 };

@@ -15,9 +15,6 @@ namespace {
 constexpr int kOpenAttempts = 8;
 constexpr int kServerOpenAttempts = 3;
 constexpr int kExistenceTestAttempt = 4;  // the fifth
-constexpr int32_t kErrFileNotFound = 53;
-constexpr int32_t kErrObjectNotSet = 91;
-constexpr int32_t kStopSystemModal = 4112;
 
 #ifdef VX_DESIGN_MODE
 constexpr bool kDesignBuild = true;

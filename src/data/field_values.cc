@@ -15,7 +15,6 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kSystemModal = 4096;
 constexpr int16_t kScientificDigits = 8;
 
 // DAO type codes whose empty value is the empty text.

@@ -10,7 +10,6 @@ namespace vx {
 namespace {
 
 constexpr int kMaxFailures = 3;
-constexpr int32_t kStopSystemModal = 4112;
 constexpr int32_t kReadOnlyOption = 4;
 
 // Thrown out of the steps when the call gives up.

@@ -12,8 +12,6 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kErrFileNotFound = 53;
-constexpr int32_t kSystemModal = 4096;
 
 // The length in bytes of the part of `path` that names its drive or share
 // ("C:", "\\server\share"), 0 for a path without.  That part is not looked

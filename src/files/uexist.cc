@@ -21,7 +21,6 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kSystemModal = 4096;
 // Attribute bits of which any one shows that a file is there.
 constexpr int32_t kFilePresentMask =
     kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;

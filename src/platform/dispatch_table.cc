@@ -6,8 +6,6 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kTypeMismatch = 13;
-constexpr int32_t kUnknownMember = 438;
 constexpr int32_t kArgumentNotOptional = 449;
 constexpr int32_t kWrongArgumentCount = 450;
 
@@ -18,7 +16,7 @@ std::variant<int32_t, std::string, bool, Variant> Coerce(const Parameter& param,
                                                          const Variant& value) {
   if (param.type != ParamType::kVariant) {
     if (value.IsMissing()) Raise(kArgumentNotOptional);
-    if (value.IsNull()) Raise(kTypeMismatch);
+    if (value.IsNull()) Raise(kErrTypeMismatch);
   }
   switch (param.type) {
     case ParamType::kLong:
@@ -76,6 +74,6 @@ bool AnswersTo(InvokeKind declared, InvokeKind requested) {
   return (declared & requested) != 0;
 }
 
-void RaiseUnknownMember() { Raise(kUnknownMember); }
+void RaiseUnknownMember() { Raise(kErrUnknownMember); }
 
 }  // namespace vx

@@ -30,7 +30,6 @@ extern char** environ;
 namespace vx {
 namespace {
 
-constexpr int32_t kFileNotFound = 53;
 
 // ---- Host paths ----
 
@@ -293,7 +292,7 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
 
 struct stat StatOrRaise(const std::string& host_path) {
   struct stat st;
-  if (stat(host_path.c_str(), &st) != 0) Raise(kFileNotFound);
+  if (stat(host_path.c_str(), &st) != 0) Raise(kErrFileNotFound);
   return st;
 }
 
@@ -384,7 +383,7 @@ int32_t LinuxHost::GetDriveType(const std::string& path) {
 
 int64_t LinuxHost::FileLen(const std::string& path) {
   struct stat st = StatOrRaise(MapPath(path));
-  if (S_ISDIR(st.st_mode)) Raise(kFileNotFound);
+  if (S_ISDIR(st.st_mode)) Raise(kErrFileNotFound);
   return st.st_size;
 }
 

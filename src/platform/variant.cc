@@ -19,21 +19,18 @@
 namespace vx {
 namespace {
 
-constexpr int32_t kOverflow = 6;
-constexpr int32_t kTypeMismatch = 13;
-constexpr int32_t kInvalidUseOfNull = 94;
 constexpr int64_t kCurrencyScale = 10000;
 
 // What the run time raises for a value that cannot be converted: null has
 // its own error, everything else is a type mismatch.
 [[noreturn]] void RaiseNotConvertible(const Variant& v) {
-  Raise(v.IsNull() ? kInvalidUseOfNull : kTypeMismatch);
+  Raise(v.IsNull() ? kErrInvalidUseOfNull : kErrTypeMismatch);
 }
 
 double NumberOfText(const std::string& text) {
   NumberText number = ParseRegionalNumber(text);
-  if (number.status == NumberText::kOverflow) Raise(kOverflow);
-  if (number.status == NumberText::kNotANumber) Raise(kTypeMismatch);
+  if (number.status == NumberText::kOverflow) Raise(kErrOverflow);
+  if (number.status == NumberText::kNotANumber) Raise(kErrTypeMismatch);
   return number.value;
 }
 
@@ -77,12 +74,12 @@ Int ToInteger(const Variant& v) {
   using Limits = std::numeric_limits<Int>;
   if (const auto* c = v.get_if<Currency>()) {
     int64_t units = RoundCurrency(*c);
-    if (units < Limits::min() || units > Limits::max()) Raise(kOverflow);
+    if (units < Limits::min() || units > Limits::max()) Raise(kErrOverflow);
     return static_cast<Int>(units);
   }
   double x = RoundHalfEven(ToDouble(v));
   // Written so that NaN fails too.
-  if (!(x >= Limits::min() && x <= Limits::max())) Raise(kOverflow);
+  if (!(x >= Limits::min() && x <= Limits::max())) Raise(kErrOverflow);
   return static_cast<Int>(x);
 }
 
@@ -146,7 +143,7 @@ uint8_t CByte(const Variant& v) { return ToInteger<uint8_t>(v); }
 float CSng(const Variant& v) {
   if (const auto* p = v.get_if<float>()) return *p;
   double x = ToDouble(v);
-  if (std::isfinite(x) && std::fabs(x) > FLT_MAX) Raise(kOverflow);
+  if (std::isfinite(x) && std::fabs(x) > FLT_MAX) Raise(kErrOverflow);
   return static_cast<float>(x);
 }
 
@@ -156,13 +153,13 @@ Currency CCur(const Variant& v) {
   if (const auto* p = v.get_if<Currency>()) return *p;
   if (const auto* p = v.get_if<std::string>()) {
     std::optional<Currency> currency = ParseRegionalCurrency(*p);
-    if (!currency) Raise(kTypeMismatch);
+    if (!currency) Raise(kErrTypeMismatch);
     return *currency;
   }
   double scaled = RoundHalfEven(ToDouble(v) * kCurrencyScale);
   // 2^63 is exactly representable; the range is [-2^63, 2^63).
   constexpr double kLimit = 9223372036854775808.0;
-  if (!(scaled >= -kLimit && scaled < kLimit)) Raise(kOverflow);
+  if (!(scaled >= -kLimit && scaled < kLimit)) Raise(kErrOverflow);
   return Currency{static_cast<int64_t>(scaled)};
 }
 
@@ -180,11 +177,11 @@ Date CDate(const Variant& v) {
   if (const auto* p = v.get_if<Date>()) return *p;
   if (const auto* p = v.get_if<std::string>()) {
     std::optional<Date> date = ParseDateText(*p);
-    if (!date) Raise(kTypeMismatch);
+    if (!date) Raise(kErrTypeMismatch);
     return *date;
   }
   double serial = ToDouble(v);
-  if (!IsDateSerialInRange(serial)) Raise(kOverflow);
+  if (!IsDateSerialInRange(serial)) Raise(kErrOverflow);
   return Date{serial};
 }
 

@@ -16,7 +16,6 @@ namespace vx {
 namespace {
 
 constexpr const char* kProjektDbName = "PROJEKT.VX3DB";
-constexpr int32_t kErrObjectNotSet = 91;
 
 // A property's value for the caller; a copy that fails gives the empty one.
 template <typename T>

@@ -12,7 +12,6 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kErrObjectNotSet = 91;
 constexpr int32_t kTextType = 10;
 
 // Fills `entry` from `field`.  The remarks travel as the bytes of their

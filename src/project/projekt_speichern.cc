@@ -13,8 +13,6 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kErrSubscript = 9;
-constexpr int32_t kErrObjectNotSet = 91;
 
 // A stored number holding this marks a project not numbered yet: its
 // creator receives the rights on it when it is first saved.
@@ -104,8 +102,8 @@ bool cls_Projekt::Impl::ProjektSpeichern(int32_t& lProjID) {
     // would write a row of nulls.
     if (static_cast<size_t>(i) >= aProjektFelder.size() ||
         aProjektFelder[static_cast<size_t>(i)].sName.empty()) {
-      nErr = kErrSubscript;
-      nErrText = StandardDescription(kErrSubscript);
+      nErr = kErrSubscriptOutOfRange;
+      nErrText = StandardDescription(kErrSubscriptOutOfRange);
       break;
     }
     const ProjektFeld& entry = aProjektFelder[static_cast<size_t>(i)];
@@ -182,7 +180,7 @@ bool cls_Projekt::bProjektDatenWrite(Variant& vData, Variant& vIndexOrName) {
         p.Record(kErrColumnNotFound, ColumnNotFoundText());
         return false;
       case FieldCache::Outcome::kNegative:
-        p.Record(kErrSubscript, StandardDescription(kErrSubscript));
+        p.Record(kErrSubscriptOutOfRange, StandardDescription(kErrSubscriptOutOfRange));
         return false;
       case FieldCache::Outcome::kFound:
         break;

@@ -21,7 +21,6 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kSystemModal = 0x1000;
 constexpr int32_t kExclamationSystemModal = 0x1030;
 constexpr const char* kDeveloperTitle = "bIstEntwicklung";
 constexpr const char* kCustomerWordingRequest = "GETKUNDENTRT4GERMAN";
