@@ -108,6 +108,27 @@ std::unique_ptr<LockFile> LockFile::Acquire(const std::string& database_path,
   RaiseDao(kErrCannotOpenFile, {name});
 }
 
+bool LockFile::InUse(const std::string& database_path) {
+  const std::string path = PathFor(database_path);
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  // A moment's exclusive lock tells whether anybody holds one; a newcomer
+  // refused meanwhile waits for it as for a remover (see TryLock).
+  bool held;
+  for (;;) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      held = false;
+      break;
+    }
+    if (errno != EINTR) {
+      held = errno == EWOULDBLOCK;
+      break;
+    }
+  }
+  close(fd);
+  return held;
+}
+
 LockFile::~LockFile() {
   if (fd_ < 0) return;
   // Whoever gets the file exclusively is its last holder.  A newcomer that

@@ -38,6 +38,13 @@ class LockFile {
                                            const std::string& name,
                                            bool exclusive, bool read_only);
 
+  // Whether some process, this one included, has the database at host path
+  // `database_path` open: its lock file exists and somebody holds a lock on
+  // it.  Takes no lock itself and creates nothing.  Meant for those who are
+  // about to overwrite, move or delete a database file, which Linux would
+  // allow under the feet of its users.
+  static bool InUse(const std::string& database_path);
+
   // Lets go of the lock; removes the file when nobody else holds it.
   ~LockFile();
 

@@ -21,6 +21,25 @@ TEST(EngineLockFile, NamesTheFileBesideTheDatabase) {
   EXPECT_EQ(LockFile::PathFor("/d/Übersicht.mdb"), "/d/Übersicht.LDB");
 }
 
+TEST(EngineLockFile, InUseWhileAnybodyHoldsTheDatabase) {
+  vx::testing::TempDir dir;
+  const std::string database = dir.File("DB.VX3DB");
+  EXPECT_FALSE(LockFile::InUse(database));
+  {
+    std::unique_ptr<LockFile> shared =
+        LockFile::Acquire(database, "DB", false, false);
+    EXPECT_TRUE(LockFile::InUse(database));
+    // Asking takes nothing away: others still come in beside the holder.
+    std::unique_ptr<LockFile> second =
+        LockFile::Acquire(database, "DB", false, false);
+    EXPECT_TRUE(LockFile::InUse(database));
+  }
+  EXPECT_FALSE(LockFile::InUse(database));
+  // A lock file left behind by nobody means nothing.
+  vx::testing::WriteFile(LockFile::PathFor(database), "");
+  EXPECT_FALSE(LockFile::InUse(database));
+}
+
 // Holders come and go while the file is removed and made anew under them;
 // an exclusive holder must never meet a shared one, which is what happens
 // when a newcomer locks a file that its last holder has just unlinked.

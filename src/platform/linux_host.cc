@@ -22,6 +22,7 @@
 
 #include "platform/path_mapping.h"
 #include "platform/profile_file.h"
+#include "platform/shared_files.h"
 #include "platform/text.h"
 #include "vx_taluvek/error.h"
 
@@ -87,25 +88,6 @@ bool IsBareName(const std::string& file) {
 }
 
 // ---- Whole files ----
-
-// Closes a file descriptor when the scope ends.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-  int get() const { return fd_; }
-  // Closes now; false when closing reported an error (such as a delayed
-  // write failure of a network file system).
-  bool Close() { return close(std::exchange(fd_, -1)) == 0; }
-
- private:
-  int fd_;
-};
 
 enum class ReadResult { kRead, kMissing, kFailed };
 
