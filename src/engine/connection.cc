@@ -11,6 +11,7 @@
 #include "engine/dao_errors.h"
 #include "engine/lock_file.h"
 #include "engine/password.h"
+#include "platform/shared_files.h"
 #include "vx_taluvek/error.h"
 #include "vx_taluvek/host.h"
 
@@ -100,13 +101,17 @@ std::shared_ptr<Connection> Connection::Create(const std::string& name) {
   struct stat info;
   if (stat(path.c_str(), &info) == 0) RaiseDao(kErrDatabaseExists);
   std::unique_ptr<LockFile> lock = LockFile::Acquire(path, name, true, false);
-  // O_EXCL: of two creators only one makes the file.
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  // Exclusively: of two creators only one makes the file, and never through
+  // a link.  The new database is shared as its folder is.
+  const size_t slash = path.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+  FileDescriptor fd(CreateSharedFile(path, folder, O_WRONLY));
+  if (fd.get() < 0) {
     if (errno == EEXIST) RaiseDao(kErrDatabaseExists);
     RaiseDao(kErrInvalidPath, {name});
   }
-  close(fd);
+  fd.Close();
   std::shared_ptr<Connection> connection(
       new Connection(name, std::move(path), std::move(lock), false));
   connection->Connect();
@@ -125,7 +130,12 @@ void Connection::Connect() {
   const int flags = (read_only_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                     SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr);
-  if (rc == SQLITE_CANTOPEN) RaiseDao(kErrFileNotFound, {name_});
+  if (rc == SQLITE_CANTOPEN) {
+    // A file this user may not read is there all the same.
+    const int error = sqlite3_system_errno(db_);
+    if (error == EACCES || error == EPERM) RaiseDao(kErrCannotOpenFile, {name_});
+    RaiseDao(kErrFileNotFound, {name_});
+  }
   if (rc != SQLITE_OK) Fail(rc, "");
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);

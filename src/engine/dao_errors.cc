@@ -1,5 +1,6 @@
 #include "engine/dao_errors.h"
 
+#include <errno.h>
 #include <sqlite3.h>
 
 #include <string>
@@ -166,6 +167,13 @@ void RaiseSqliteError(sqlite3* db, int rc, std::string_view sql,
     case SQLITE_FULL:
       RaiseDao(kErrDiskFull);
     case SQLITE_IOERR:
+      // A write that found no room, or passed the process's file size
+      // limit, at its very start.
+      if (db != nullptr && (sqlite3_system_errno(db) == ENOSPC ||
+                            sqlite3_system_errno(db) == EFBIG)) {
+        RaiseDao(kErrDiskFull);
+      }
+      [[fallthrough]];
     case SQLITE_CANTOPEN:
       RaiseDao(kErrDiskOrNetwork);
     case SQLITE_NOMEM:

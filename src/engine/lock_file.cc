@@ -2,12 +2,12 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include "engine/dao_errors.h"
+#include "platform/shared_files.h"
 #include "platform/text.h"
 
 namespace vx::dao {
@@ -22,7 +22,7 @@ constexpr int kRemoverWaitMs = 20;
 // Whether `path` still names the inode open on `fd`.
 bool StillNamed(int fd, const std::string& path) {
   struct stat open_file, named;
-  if (fstat(fd, &open_file) != 0 || stat(path.c_str(), &named) != 0) {
+  if (fstat(fd, &open_file) != 0 || lstat(path.c_str(), &named) != 0) {
     return false;
   }
   return open_file.st_nlink > 0 && open_file.st_dev == named.st_dev &&
@@ -34,19 +34,45 @@ void SleepOneMillisecond() {
   nanosleep(&pause, nullptr);
 }
 
-enum class LockOutcome { kLocked, kUnlinked, kRefused };
+// A lock on the whole file (length 0 reaches to any end), owned by the open
+// file description, as the file systems that lock across machines (NFS,
+// SMB) understand it.
+struct flock WholeFile(short type) {
+  struct flock lock = {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = 0;
+  lock.l_len = 0;
+  lock.l_pid = 0;  // must be 0 for open file description locks
+  return lock;
+}
+
+// Takes, converts or drops the lock of `fd` without waiting; false with
+// errno set when another open file holds a conflicting lock (EAGAIN) or the
+// descriptor does not allow the lock (EBADF: a write lock on a file opened
+// for reading).
+bool SetLock(int fd, short type) {
+  struct flock lock = WholeFile(type);
+  for (;;) {
+    if (fcntl(fd, F_OFD_SETLK, &lock) == 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+bool Refused(int error) { return error == EAGAIN || error == EACCES; }
+
+enum class LockOutcome { kLocked, kUnlinked, kRefused, kNotAllowed };
 
 // Tries the lock without blocking.  A refusal may come from a last holder
 // that holds the file exclusively only to unlink it; that one is gone within
 // moments, so a refused acquirer watches the name for a little while.
-LockOutcome TryLock(int fd, int operation, const std::string& path) {
+LockOutcome TryLock(int fd, short type, const std::string& path) {
   for (int waited = 0;; ++waited) {
-    if (flock(fd, operation | LOCK_NB) == 0) return LockOutcome::kLocked;
-    if (errno == EINTR) continue;
+    if (SetLock(fd, type)) return LockOutcome::kLocked;
+    const int error = errno;
     if (!StillNamed(fd, path)) return LockOutcome::kUnlinked;
-    if (errno != EWOULDBLOCK || waited == kRemoverWaitMs) {
-      return LockOutcome::kRefused;
-    }
+    if (!Refused(error)) return LockOutcome::kNotAllowed;
+    if (waited == kRemoverWaitMs) return LockOutcome::kRefused;
     SleepOneMillisecond();
   }
 }
@@ -69,6 +95,40 @@ void WriteMachine(int fd) {
   }
 }
 
+// The permissions of a new lock file: whoever may read or write the
+// database takes locks on its lock file and, as the last one out, removes
+// it, so each class of users (owner, group, others) that has any access to
+// the database gets read and write.  The group is the database's.
+SharedMode LockFileMode(const std::string& database_path) {
+  SharedMode mode = SharedModeOf(database_path);
+  if (mode.set_mode) {
+    mode_t widened = 0;
+    for (mode_t rw : {mode_t{0600}, mode_t{0060}, mode_t{0006}}) {
+      if (mode.mode & rw) widened |= rw;
+    }
+    mode.mode = widened;
+  }
+  return mode;
+}
+
+// Opens the lock file, never through a symbolic link (one planted there
+// must not lead the truncation of an exclusive open to another file, nor a
+// creation to its target).  A file that exists already is opened for
+// reading and writing where the permissions allow, else for reading only,
+// which still carries a shared lock.  Returns -1 with errno set, EEXIST
+// when another process created the file in between.
+int OpenLockFile(const std::string& path, const std::string& database_path) {
+  int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0) return fd;
+  if (errno == ENOENT) {
+    return CreateSharedFile(path, LockFileMode(database_path), O_RDWR);
+  }
+  if (errno == EACCES || errno == EROFS) {
+    return open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::string LockFile::PathFor(const std::string& database_path) {
@@ -80,60 +140,58 @@ std::unique_ptr<LockFile> LockFile::Acquire(const std::string& database_path,
                                             const std::string& name,
                                             bool exclusive, bool read_only) {
   const std::string path = PathFor(database_path);
-  const int operation = exclusive ? LOCK_EX : LOCK_SH;
+  const short type = exclusive ? F_WRLCK : F_RDLCK;
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0 && read_only) {
-      fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-      if (fd < 0) return std::unique_ptr<LockFile>(new LockFile(path, -1));
+    FileDescriptor fd(OpenLockFile(path, database_path));
+    if (fd.get() < 0) {
+      if (errno == EEXIST) continue;  // created by another meanwhile
+      // Nobody can write beside a reader who may not make the lock file.
+      if (read_only && (errno == EACCES || errno == EROFS)) {
+        return std::unique_ptr<LockFile>(new LockFile(path, -1));
+      }
+      RaiseDao(kErrCannotOpenFile, {name});
     }
-    if (fd < 0) RaiseDao(kErrCannotOpenFile, {name});
 
-    switch (TryLock(fd, operation, path)) {
+    switch (TryLock(fd.get(), type, path)) {
       case LockOutcome::kLocked:
-        if (!StillNamed(fd, path)) break;  // removed before we locked it
-        if (exclusive) WriteMachine(fd);
-        return std::unique_ptr<LockFile>(new LockFile(path, fd));
+        if (!StillNamed(fd.get(), path)) break;  // removed before we locked it
+        if (exclusive) WriteMachine(fd.get());
+        return std::unique_ptr<LockFile>(new LockFile(path, fd.release()));
       case LockOutcome::kUnlinked:
         break;
+      case LockOutcome::kNotAllowed:
+        // An exclusive open on a lock file this user may only read.
+        RaiseDao(kErrCannotOpenFile, {name});
       case LockOutcome::kRefused: {
-        std::string machine = exclusive ? "" : HolderMachine(fd);
-        close(fd);
         if (exclusive) RaiseDao(kErrFileInUse, {name});
-        RaiseDao(kErrOpenedExclusively, {"Admin", machine});
+        RaiseDao(kErrOpenedExclusively, {"Admin", HolderMachine(fd.get())});
       }
     }
-    close(fd);
   }
   RaiseDao(kErrCannotOpenFile, {name});
 }
 
 bool LockFile::InUse(const std::string& database_path) {
   const std::string path = PathFor(database_path);
-  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  // A moment's exclusive lock tells whether anybody holds one; a newcomer
-  // refused meanwhile waits for it as for a remover (see TryLock).
-  bool held;
-  for (;;) {
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      held = false;
-      break;
-    }
-    if (errno != EINTR) {
-      held = errno == EWOULDBLOCK;
-      break;
-    }
+  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  if (fd.get() < 0) return false;
+  // Asks for the lock that would conflict with anybody's, without taking
+  // it: nobody who comes meanwhile is turned away.
+  struct flock probe = WholeFile(F_WRLCK);
+  while (fcntl(fd.get(), F_OFD_GETLK, &probe) != 0) {
+    if (errno != EINTR) return false;
   }
-  close(fd);
-  return held;
+  return probe.l_type != F_UNLCK;
 }
 
 LockFile::~LockFile() {
   if (fd_ < 0) return;
   // Whoever gets the file exclusively is its last holder.  A newcomer that
   // opened the old inode meanwhile finds it unnamed once it holds its lock.
-  if (flock(fd_, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd_, path_)) {
+  // (A holder that could open the file only for reading cannot take it
+  // exclusively and leaves it to the others; a lock file that nobody holds
+  // keeps nobody out.)
+  if (SetLock(fd_, F_WRLCK) && StillNamed(fd_, path_)) {
     unlink(path_.c_str());
   }
   close(fd_);

@@ -2,8 +2,19 @@
 //
 // The lock file of "PROJEKT.VX3DB" is "PROJEKT.VXLDB": the database path
 // without its last three characters, followed by "LDB".  Every open holds an
-// advisory flock on it, shared for an ordinary open and exclusive for an
-// exclusive one, taken without waiting.  The last holder removes the file.
+// advisory lock on the whole file, shared for an ordinary open and exclusive
+// for an exclusive one, taken without waiting.  The locks are open file
+// description locks (F_OFD_SETLK): they belong to the open file, not to the
+// process, so two opens in one process exclude each other and closing one
+// leaves the other's lock alone; and being record locks, they reach the
+// server on NFS and SMB, so they keep users on other machines out as well
+// (flock is emulated there per process, or stays local).  The kernel drops
+// the locks of a process that dies, so a lock file left behind keeps nobody
+// out.  The last holder removes the file.
+//
+// The file is made with the group of the database and read and write for
+// everybody who may use the database, whatever the creator's umask, and it
+// is never opened through a symbolic link.
 //
 // Removal races with newcomers: a newcomer may open the file just before the
 // last holder unlinks it and then lock an inode that no longer has a name,
@@ -33,7 +44,9 @@ class LockFile {
   // 3045 when an exclusive lock is wanted while others hold the database,
   // 3356 when another user holds it exclusively.  When the lock file cannot
   // be created, a read-only open goes on without one (nobody can write
-  // beside it either); any other open raises 3051.
+  // beside it either); any other open raises 3051, as does an exclusive open
+  // of a lock file this user may only read and a lock file that is a
+  // symbolic link.
   static std::unique_ptr<LockFile> Acquire(const std::string& database_path,
                                            const std::string& name,
                                            bool exclusive, bool read_only);

@@ -1,7 +1,9 @@
 #include "engine/lock_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "engine/engine_test_util.h"
+#include "platform/shared_files.h"
 
 namespace vx::dao {
 namespace {
@@ -38,6 +41,92 @@ TEST(EngineLockFile, InUseWhileAnybodyHoldsTheDatabase) {
   // A lock file left behind by nobody means nothing.
   vx::testing::WriteFile(LockFile::PathFor(database), "");
   EXPECT_FALSE(LockFile::InUse(database));
+}
+
+// Sets the process umask for the life of the object.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : old_(umask(mask)) {}
+  ~ScopedUmask() { umask(old_); }
+
+ private:
+  mode_t old_;
+};
+
+// The locks belong to each open, not to the process: two opens in one
+// process exclude each other, and closing one leaves the other's lock; and
+// they are record locks, which is what NFS and SMB carry to the server.
+TEST(EngineLockFile, EachOpenHoldsItsOwnRecordLock) {
+  vx::testing::TempDir dir;
+  const std::string database = dir.File("DB.VX3DB");
+  std::unique_ptr<LockFile> first = LockFile::Acquire(database, "DB", false, false);
+  std::unique_ptr<LockFile> second = LockFile::Acquire(database, "DB", false, false);
+  EXPECT_EQ(ErrorOf([&] { LockFile::Acquire(database, "DB", true, false); }),
+            kErrFileInUse);
+  first.reset();
+  EXPECT_TRUE(LockFile::InUse(database));
+  EXPECT_EQ(ErrorOf([&] { LockFile::Acquire(database, "DB", true, false); }),
+            kErrFileInUse);
+
+  vx::FileDescriptor probe_fd(open(LockFile::PathFor(database).c_str(), O_RDWR));
+  struct flock probe = {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  ASSERT_EQ(fcntl(probe_fd.get(), F_GETLK, &probe), 0);
+  EXPECT_EQ(probe.l_type, F_RDLCK);
+
+  second.reset();
+  std::unique_ptr<LockFile> exclusive = LockFile::Acquire(database, "DB", true, false);
+  EXPECT_EQ(ErrorOf([&] { LockFile::Acquire(database, "DB", false, false); }),
+            kErrOpenedExclusively);
+  EXPECT_EQ(ErrorOf([&] { LockFile::Acquire(database, "DB", true, false); }),
+            kErrFileInUse);
+}
+
+// Whoever may use the database may use its lock file: it takes the
+// database's group, and read and write for each class of users that has any
+// access to the database, whatever the creator's umask.
+TEST(EngineLockFile, TakesTheGroupAndAccessOfTheDatabase) {
+  vx::testing::TempDir dir;
+  const std::string database = dir.File("DB.VX3DB");
+  vx::testing::WriteFile(database, "x");
+  ASSERT_EQ(chmod(database.c_str(), 0640), 0);
+  const bool root = geteuid() == 0;
+  const gid_t group = 4242;
+  if (root) {
+    ASSERT_EQ(chown(database.c_str(), static_cast<uid_t>(-1), group), 0);
+  }
+  ScopedUmask strict(077);
+  std::unique_ptr<LockFile> lock = LockFile::Acquire(database, "DB", false, false);
+  struct stat info;
+  ASSERT_EQ(stat(LockFile::PathFor(database).c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0660u);
+  if (root) {
+    EXPECT_EQ(info.st_gid, group);
+  }
+}
+
+// A lock file replaced by a symbolic link is never opened through it: an
+// exclusive open does not truncate the link's target, and a dangling link
+// does not make an open create its target.
+TEST(EngineLockFile, NeverOpensALink) {
+  vx::testing::TempDir dir;
+  const std::string database = dir.File("DB.VX3DB");
+  const std::string lock_path = LockFile::PathFor(database);
+  vx::testing::WriteFile(dir.File("victim"), "keep me");
+  ASSERT_EQ(symlink(dir.File("victim").c_str(), lock_path.c_str()), 0);
+  EXPECT_EQ(ErrorOf([&] { LockFile::Acquire(database, "DB", true, false); }),
+            kErrCannotOpenFile);
+  EXPECT_EQ(ErrorOf([&] { LockFile::Acquire(database, "DB", false, true); }),
+            kErrCannotOpenFile);
+  EXPECT_EQ(vx::testing::ReadFile(dir.File("victim")), "keep me");
+  EXPECT_FALSE(LockFile::InUse(database));
+
+  ASSERT_EQ(unlink(lock_path.c_str()), 0);
+  ASSERT_EQ(symlink(dir.File("absent").c_str(), lock_path.c_str()), 0);
+  EXPECT_EQ(ErrorOf([&] { LockFile::Acquire(database, "DB", false, false); }),
+            kErrCannotOpenFile);
+  EXPECT_NE(access(dir.File("absent").c_str(), F_OK), 0);
 }
 
 // Holders come and go while the file is removed and made anew under them;

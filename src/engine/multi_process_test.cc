@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
 
+#include "engine/connection.h"
 #include "engine/engine_test_util.h"
+#include "engine/lock_file.h"
+#include "support/second_user.h"
 
 namespace vx::dao {
 namespace {
@@ -201,6 +205,102 @@ TEST_F(EngineMultiProcess, KilledWriterLeavesEveryRowWholeInTheFile) {
   EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
   sqlite3_finalize(check);
   sqlite3_close(raw);
+}
+
+// Sets the process umask for the life of the object.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : old_(umask(mask)) {}
+  ~ScopedUmask() { umask(old_); }
+
+ private:
+  mode_t old_;
+};
+
+// Two users of one group share a folder: this process (root, with a
+// restrictive umask) and the second user, in processes of their own.
+class EngineSharedUse : public testing::EngineFixture {
+ protected:
+  void SetUp() override {
+    user_ = vx::testing::TheSecondUser();
+    if (!user_) GTEST_SKIP() << "needs root, to make a second user";
+    vx::testing::ShareFolder(*user_, dir_.path());
+    ScopedUmask strict(077);
+    testing::EngineFixture::SetUp();
+  }
+
+  // The second user's open (and `then` on it), in a process of its own;
+  // the error number it met, 0 for none.
+  int OpenAsSecondUser(bool exclusive,
+                       const std::function<void(Database&)>& then = {}) {
+    return vx::testing::RunAs(*user_, [&] {
+      return ErrorOf([&] {
+        DBEngine engine;
+        std::shared_ptr<Database> db = OpenIn(engine, exclusive);
+        if (then) then(*db);
+      });
+    });
+  }
+  std::shared_ptr<Database> OpenIn(DBEngine& engine, bool exclusive = false) {
+    return engine.OpenDatabase(path_, exclusive, false,
+                               std::string(";pwd=") + kPassword);
+  }
+
+  std::optional<vx::testing::SecondUser> user_;
+};
+
+TEST_F(EngineSharedUse, MembersOfTheGroupWorkSideBySide) {
+  struct stat info;
+  ASSERT_EQ(stat(path_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0660u);
+  EXPECT_EQ(info.st_gid, user_->shared_group);
+
+  ScopedUmask strict(077);
+  {
+    // The journal of a write is the other user's to read and remove.
+    std::shared_ptr<Connection> connection =
+        Connection::Open(path_, false, false, std::string(";pwd=") + kPassword);
+    connection->InWriteTransaction([&] {
+      connection->Prepare("INSERT INTO Nummer (Id, Name) VALUES (1, 'eins')").Step();
+      struct stat journal;
+      ASSERT_EQ(stat((path_ + "-journal").c_str(), &journal), 0);
+      EXPECT_EQ(journal.st_mode & 0777, 0660u);
+      EXPECT_EQ(journal.st_gid, user_->shared_group);
+    });
+  }
+
+  std::shared_ptr<Database> mine = Open();  // makes the lock file
+  EXPECT_EQ(OpenAsSecondUser(false, [](Database& db) {
+              db.Execute("INSERT INTO Nummer (Id, Name) VALUES (2, 'zwei')");
+            }),
+            0);
+  EXPECT_EQ(OpenAsSecondUser(true), kErrFileInUse);
+  mine->Close();
+  mine = Open(true);
+  EXPECT_EQ(OpenAsSecondUser(false), kErrOpenedExclusively);
+  mine->Close();
+  EXPECT_EQ(OpenAsSecondUser(true), 0);
+  EXPECT_EQ(CLng(Open()->OpenRecordset("SELECT Count(*) FROM Nummer")
+                     ->Fields()[0].Value()),
+            2);
+}
+
+TEST_F(EngineSharedUse, ALockFileLeftByAKilledProcessKeepsNobodyOut) {
+  Child holder([&](Child& self) {
+    ScopedUmask strict(077);
+    DBEngine engine;
+    std::shared_ptr<Database> db = OpenIn(engine, true);
+    self.Send('o');
+    self.Receive();
+    return 0;
+  });
+  ASSERT_EQ(holder.Receive(), 'o');
+  EXPECT_EQ(OpenAsSecondUser(false), kErrOpenedExclusively);
+  holder.Kill();
+  ASSERT_EQ(access(LockFile::PathFor(path_).c_str(), F_OK), 0);  // left behind
+  EXPECT_FALSE(LockFile::InUse(path_));
+  EXPECT_EQ(OpenAsSecondUser(true), 0);
+  EXPECT_EQ(OpenAsSecondUser(false), 0);
 }
 
 }  // namespace

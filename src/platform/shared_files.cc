@@ -47,7 +47,11 @@ bool ApplySharedMode(int fd, const SharedMode& mode) {
 
 int CreateSharedFile(const std::string& host_path,
                      const std::string& like_host_path, int flags) {
-  const SharedMode mode = SharedModeOf(like_host_path);
+  return CreateSharedFile(host_path, SharedModeOf(like_host_path), flags);
+}
+
+int CreateSharedFile(const std::string& host_path, const SharedMode& mode,
+                     int flags) {
   const int fd = open(host_path.c_str(),
                       flags | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode.mode);
   if (fd < 0) return -1;

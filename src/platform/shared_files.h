@@ -67,6 +67,9 @@ bool ApplySharedMode(int fd, const SharedMode& mode);
 // O_CLOEXEC, e.g. O_RDWR.  Returns the descriptor, or -1 with errno set.
 int CreateSharedFile(const std::string& host_path,
                      const std::string& like_host_path, int flags);
+// The same with the permissions and group given as `mode`.
+int CreateSharedFile(const std::string& host_path, const SharedMode& mode,
+                     int flags);
 
 }  // namespace vx
 
