@@ -1,5 +1,10 @@
 #include "cli/einrichten.h"
 
+#include <errno.h>
+#include <grp.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -29,6 +34,7 @@ constexpr const char* kCommand = "taluvek einrichten";
 
 constexpr const char* kUsage =
     "Aufruf: taluvek [--ini NAME] einrichten ORDNER [--beispiel] [--ersetzen]\n"
+    "                                [--gruppe NAME]\n"
     "\n"
     "Richtet in ORDNER eine vollständige Beispielinstallation ein. ORDNER ist\n"
     "zugleich ihr Einstellungsordner (TARVANO_HOME):\n"
@@ -47,9 +53,18 @@ constexpr const char* kUsage =
     "in Laufwerke.INI, der woandershin zeigt, ersetzt nur --ersetzen; eine\n"
     "Datenbank, die gerade jemand geöffnet hat, nie.\n"
     "\n"
+    "Die Installation entsteht in einem Ordner neben ihrem Ziel und kommt erst\n"
+    "fertig an ihren Platz: was misslingt (auch eine volle Platte), hinterlässt\n"
+    "nichts Halbes, und eine vorhandene Installation bleibt dann, wie sie war.\n"
+    "\n"
     "Optionen:\n"
     "  --beispiel    legt die Beispielprojekte 4711 und O'Neil an\n"
     "  --ersetzen    ersetzt eine vorhandene Installation in ORDNER\n"
+    "  --gruppe NAME teilt die Installation mit den Mitgliedern der Gruppe NAME:\n"
+    "                Ordner gehören der Gruppe (setgid) und sind für sie\n"
+    "                schreibbar, Dateien für sie les- und schreibbar; was die\n"
+    "                Bibliothek später anlegt (Sperrdateien, Datenbanken,\n"
+    "                Journale, Einstellungsdateien), behält Gruppe und Rechte\n"
     "  -h, --help    diese Hilfe\n"
     "\n"
     "Rückgabewert: 0 eingerichtet, 1 nicht gelungen, 2 falscher Aufruf.\n";
@@ -82,6 +97,7 @@ struct Options {
   std::string folder;
   bool beispiel = false;
   bool ersetzen = false;
+  std::optional<std::string> gruppe;
 };
 
 // Host paths of the installation's parts.
@@ -133,23 +149,16 @@ std::optional<std::string> OtherDriveFolder(const Layout& layout) {
   return folder;
 }
 
-// Removes the existing settings file and databases.  Each database is held
-// exclusively while it is removed, so that one somebody has open is not
-// pulled away from under them: then nothing is removed at all.
-void RemoveInstallation(const std::vector<std::string>& settings,
-                        const std::vector<std::string>& databases) {
+// Holds the existing databases exclusively until the new installation is in
+// place, so that one somebody has open is not replaced under them: then
+// nothing is replaced at all.
+std::vector<std::unique_ptr<dao::LockFile>> HoldDatabases(
+    const std::vector<std::string>& databases) {
   std::vector<std::unique_ptr<dao::LockFile>> held;
   for (const std::string& db : databases) {
     held.push_back(dao::LockFile::Acquire(db, db, true, false));
   }
-  std::vector<std::string> removed = settings;
-  removed.insert(removed.end(), databases.begin(), databases.end());
-  for (const std::string& path : removed) {
-    std::error_code ec;
-    if (!fs::remove(path, ec) && ec) {
-      RaiseFileError("kann nicht löschen:", path, ec);
-    }
-  }
+  return held;
 }
 
 void WriteEntry(const std::string& file, const std::string& section,
@@ -160,15 +169,12 @@ void WriteEntry(const std::string& file, const std::string& section,
   }
 }
 
-// The profile functions trim a value; quotes keep a folder's blanks.
-std::string ProfileValue(const std::string& text) {
-  bool padded = !text.empty() && (text.front() == ' ' || text.back() == ' ');
-  return padded ? "\"" + text + "\"" : text;
-}
-
-void WriteSettings(const Layout& layout, const std::string& settings_name) {
-  WriteEntry(layout.File(kDriveTableFile), kDriveTableSection, kDrive,
-             ProfileValue(layout.home()));
+// `layout` is where the files are made; the drive names `home`, where they
+// will be used.  (The profile functions quote a value with outer blanks
+// themselves.)
+void WriteSettings(const Layout& layout, const std::string& home,
+                   const std::string& settings_name) {
+  WriteEntry(layout.File(kDriveTableFile), kDriveTableSection, kDrive, home);
   std::string settings = layout.File(settings_name);
   for (const char* key : kDirectoryKeys) {
     WriteEntry(settings, kDirectorySection, key,
@@ -198,6 +204,127 @@ void MakeDatabases(const Layout& layout,
     fs::copy_file(made, copy, ec);
     if (ec) RaiseFileError("kann nicht kopieren nach", copy, ec);
   }
+}
+
+// How the installation is shared: without a group as any new files of the
+// process (its umask); with one, folders setgid, owned by the group and
+// writable for it, files readable and writable for it.
+struct Sharing {
+  std::optional<gid_t> group;
+  mode_t umask = 022;
+};
+
+mode_t ProcessUmask() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}
+
+// Gives the file or folder `path` the installation's sharing.  Raises when
+// the group cannot be given (the process is no member of it).
+void Share(const std::string& path, const Sharing& sharing) {
+  struct stat info;
+  if (!sharing.group || lstat(path.c_str(), &info) != 0 ||
+      S_ISLNK(info.st_mode)) {
+    return;
+  }
+  if (chown(path.c_str(), static_cast<uid_t>(-1), *sharing.group) != 0) {
+    RaiseFileError("kann die Gruppe nicht setzen für", path,
+                   std::error_code(errno, std::generic_category()));
+  }
+  // After chown, which may drop the setgid bit.
+  const mode_t mode = (info.st_mode & 07777) |
+                      (S_ISDIR(info.st_mode) ? (S_ISGID | S_IRWXG)
+                                             : (S_IRGRP | S_IWGRP));
+  if (chmod(path.c_str(), mode) != 0) {
+    RaiseFileError("kann die Rechte nicht setzen für", path,
+                   std::error_code(errno, std::generic_category()));
+  }
+}
+
+void ShareTree(const std::string& root, const Sharing& sharing) {
+  if (!sharing.group) return;
+  Share(root, sharing);
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    Share(it->path().string(), sharing);
+  }
+  if (ec) RaiseFileError("kann nicht durchsuchen:", root, ec);
+}
+
+// The folder in which the installation is made before it goes to its place,
+// removed with whatever it holds unless it was moved.  For a new
+// installation folder it lies beside it and becomes the folder itself; into
+// an existing one (which may be a mount point of its own) the parts move from
+// a folder inside it.
+class StagingFolder {
+ public:
+  StagingFolder(const std::string& home, bool home_exists, const Sharing& sharing) {
+    const size_t slash = home.rfind('/');
+    std::string pattern =
+        home_exists ? home + "/.einrichten-XXXXXX"
+                    : home.substr(0, slash + 1) + "." + home.substr(slash + 1) +
+                          ".einrichten-XXXXXX";
+    std::error_code ec;
+    if (!home_exists) fs::create_directories(home.substr(0, std::max<size_t>(slash, 1)), ec);
+    if (ec || mkdtemp(pattern.data()) == nullptr) {
+      RaiseFileError("kann den Ordner nicht anlegen:", pattern,
+                     ec ? ec : std::error_code(errno, std::generic_category()));
+    }
+    path_ = pattern;
+    // mkdtemp makes the folder for its maker only; it is to be an ordinary
+    // folder of the installation.
+    if (chmod(path_.c_str(), 0777 & ~sharing.umask) != 0) {
+      RaiseFileError("kann die Rechte nicht setzen für", path_,
+                     std::error_code(errno, std::generic_category()));
+    }
+    // Set first, so that all that is made inside takes the group.
+    Share(path_, sharing);
+  }
+  ~StagingFolder() {
+    if (path_.empty()) return;
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  StagingFolder(const StagingFolder&) = delete;
+  StagingFolder& operator=(const StagingFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+  // The folder became the installation: nothing to remove.
+  void Moved() { path_.clear(); }
+
+ private:
+  std::string path_;
+};
+
+void Rename(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  if (ec) RaiseFileError("kann nicht an seinen Platz bringen:", to.string(), ec);
+}
+
+// Moves the content of the folder `from` into the folder `to`: a folder
+// that `to` lacks moves whole, one it has gets the content; each file
+// replaces the old one of its name at once.  Files of `from` itself move
+// after its folders, so that the settings file, which makes the
+// installation, comes last.
+void MoveContent(const fs::path& from, const fs::path& to, const Sharing& sharing) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(from, ec)) {
+    const fs::path target = to / entry.path().filename();
+    if (!entry.is_directory()) {
+      files.push_back(entry.path());
+    } else if (fs::is_directory(target)) {
+      Share(target.string(), sharing);
+      MoveContent(entry.path(), target, sharing);
+    } else {
+      Rename(entry.path(), target);
+    }
+  }
+  if (ec) RaiseFileError("kann nicht durchsuchen:", from.string(), ec);
+  for (const fs::path& file : files) Rename(file, to / file.filename());
 }
 
 // The sample projects, written straight into the table as another program
@@ -273,11 +400,18 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args,
     err << kCommand << ": " << what << "\n\n" << kUsage;
     return std::nullopt;
   };
-  for (const std::string& arg : args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--beispiel") {
       options.beispiel = true;
     } else if (arg == "--ersetzen") {
       options.ersetzen = true;
+    } else if (arg == "--gruppe" || arg.starts_with("--gruppe=")) {
+      std::string name = arg == "--gruppe"
+                             ? (i + 1 < args.size() ? args[++i] : "")
+                             : arg.substr(9);
+      if (name.empty()) return usage_error("--gruppe braucht einen NAME");
+      options.gruppe = name;
     } else if (arg.starts_with("-") && arg.size() > 1) {
       return usage_error("unbekannte Option '" + arg + "'");
     } else if (options.folder.empty()) {
@@ -317,6 +451,16 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
   std::string home = absolute.lexically_normal().string();
   while (home.size() > 1 && home.back() == '/') home.pop_back();
   Layout layout(home);
+  Sharing sharing;
+  sharing.umask = ProcessUmask();
+  if (options->gruppe) {
+    struct group* found = getgrnam(options->gruppe->c_str());
+    if (found == nullptr) {
+      err << kCommand << ": unbekannte Gruppe '" << *options->gruppe << "'\n";
+      return kExitUsage;
+    }
+    sharing.group = found->gr_gid;
+  }
 
   try {
     // All templates first: a library without one must not leave half an
@@ -349,12 +493,38 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
         return kExitFailed;
       }
     }
-    RemoveInstallation(settings, databases);
-    fs::create_directories(home, ec);
-    if (ec) RaiseFileError("kann den Ordner nicht anlegen:", home, ec);
-    WriteSettings(layout, settings_name);
-    MakeDatabases(layout, scripts);
-    if (options->beispiel) AddSampleProjects(layout);
+    std::vector<std::unique_ptr<dao::LockFile>> held = HoldDatabases(databases);
+
+    const bool home_exists = fs::is_directory(home, ec);
+    StagingFolder staging(home, home_exists, sharing);
+    Layout staged(staging.path());
+    // Other drives of an existing drive table stay.
+    if (auto table = Existing(layout.File(kDriveTableFile))) {
+      fs::copy_file(*table, staged.File(kDriveTableFile), ec);
+      if (ec) RaiseFileError("kann nicht kopieren nach", staged.File(kDriveTableFile), ec);
+    }
+    WriteSettings(staged, home, settings_name);
+    MakeDatabases(staged, scripts);
+    if (options->beispiel) AddSampleProjects(staged);
+    ShareTree(staging.path(), sharing);
+
+    if (home_exists) {
+      Share(home, sharing);
+      MoveContent(staging.path(), home, sharing);
+      // Old files whose names differ in case only from the new ones.
+      std::vector<std::string> replaced = layout.Databases();
+      replaced.push_back(layout.File(settings_name));
+      std::vector<std::string> old_files = settings;
+      old_files.insert(old_files.end(), databases.begin(), databases.end());
+      for (const std::string& old_file : old_files) {
+        if (std::find(replaced.begin(), replaced.end(), old_file) == replaced.end()) {
+          fs::remove(old_file, ec);
+        }
+      }
+    } else {
+      Rename(staging.path(), home);
+      staging.Moved();
+    }
   } catch (const Error& e) {
     err << kCommand << ": Fehler " << e.number() << ": " << e.description()
         << "\n";

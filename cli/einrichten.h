@@ -11,7 +11,7 @@
 namespace vx::cli {
 
 // Runs the command with its arguments after "einrichten":
-//   ORDNER [--beispiel] [--ersetzen]
+//   ORDNER [--beispiel] [--ersetzen] [--gruppe NAME]
 // In ORDNER it writes the settings file (the thread's program key, or
 // Tarvano.INI) with the directory keys of the section "Datei Verzeichnisse",
 // and the drive table Laufwerke.INI, in which the drive T: stands for
@@ -23,7 +23,12 @@ namespace vx::cli {
 // sample projects 4711 and O'Neil.  An existing settings file or database,
 // and an entry for T: in the drive table that names another folder, are
 // replaced only with --ersetzen (other drives stay), and a database that
-// somebody has open never.  Tells on `out` how to point programs at the installation.
+// somebody has open never.  The installation is made in a folder beside
+// ORDNER (inside it when ORDNER exists) and moved into place only when it is
+// complete, so that a failure leaves nothing half made and an installation
+// being replaced as it was.  --gruppe NAME gives every folder to the group
+// NAME, setgid and group-writable, and makes every file group-readable and
+// -writable.  Tells on `out` how to point programs at the installation.
 // Returns the process exit code: 0 done, 1 failed, 2 usage error.
 int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
                   std::ostream& err);

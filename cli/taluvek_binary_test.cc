@@ -3,11 +3,14 @@
 // standard input, exit codes of a real process).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
+#include "support/second_user.h"
 #include "support/test_support.h"
 
 namespace vx::cli {
@@ -36,18 +39,24 @@ class TaluvekBinaryTest : public ::testing::Test {
         ini_env_("TARVANO_INI", {}) {}
 
   // Runs the program with `args` (already shell words) and `input` on its
-  // standard input.
-  Outcome Run(const std::string& args, const std::string& input = "") {
-    WriteFile(dir_.File("in"), input);
-    std::string command = ShellWord(kBinary) + " " + args + " <" +
-                          ShellWord(dir_.File("in")) + " >" +
-                          ShellWord(dir_.File("out")) + " 2>" +
-                          ShellWord(dir_.File("err"));
+  // standard input, after the shell text `prefix` (an assignment or a
+  // command ending in ";").  `tag` keeps apart the files of runs as another
+  // user.
+  Outcome Run(const std::string& args, const std::string& input = "",
+              const std::string& prefix = "", const std::string& tag = "") {
+    const std::string in = dir_.File("in" + tag), out = dir_.File("out" + tag),
+                      err = dir_.File("err" + tag);
+    WriteFile(in, input);
+    std::string command = prefix + " " + ShellWord(kBinary) + " " + args +
+                          " <" + ShellWord(in) + " >" + ShellWord(out) +
+                          " 2>" + ShellWord(err);
     int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-            ReadFile(dir_.File("out")), ReadFile(dir_.File("err"))};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out),
+            ReadFile(err)};
   }
 
+  // The folder that holds the installation folder.
+  const std::string& folder() const { return dir_.path(); }
   std::string home() const { return dir_.File("inst"); }
 
 #ifdef VX_TALUVEK_BINARY
@@ -107,6 +116,95 @@ TEST_F(TaluvekBinaryTest, MessagesOfTheLibraryReachTheTerminal) {
   Outcome o = Run("aufruf lProjektErrNum");
   EXPECT_EQ(o.code, 0);
   EXPECT_NE(o.err.find("INSTALLATIONS-FEHLER"), std::string::npos) << o.err;
+}
+
+// What is left beside or in `folder` of an installation being made.
+bool HasStagingFolder(const std::string& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename().string().find(".einrichten-") != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(TaluvekBinaryTest, MembersOfAGroupShareTheInstallation) {
+  std::optional<testing::SecondUser> user = testing::TheSecondUser();
+  if (std::string(kBinary).empty() || !user) {
+    GTEST_SKIP() << "needs the program and root, to make a second user";
+  }
+  testing::ShareFolder(*user, folder());
+  const std::string strict = "umask 077;";
+  Outcome o = Run("einrichten " + ShellWord(home()) + " --beispiel --gruppe " +
+                      user->shared_group_name,
+                  "", strict);
+  ASSERT_EQ(o.code, 0) << o.err;
+  for (const char* name : {"", "/PROJEKT", "/STRUKTUREN", "/Tarvano.INI",
+                           "/Laufwerke.INI", "/PROJEKT/PROJEKT.VX3DB"}) {
+    struct stat info;
+    ASSERT_EQ(stat((home() + name).c_str(), &info), 0) << name;
+    EXPECT_EQ(info.st_gid, user->shared_group) << name;
+    const mode_t wanted = S_ISDIR(info.st_mode) ? (S_ISGID | S_IRWXG) : (S_IRGRP | S_IWGRP);
+    EXPECT_EQ(info.st_mode & wanted, wanted) << name;
+  }
+
+  // Each member changes the project under a strict umask of its own: what
+  // one leaves or makes (lock file, journal) is the other's to use.
+  auto change_as_second_user = [&](const std::string& text) {
+    return testing::RunAs(*user, [&] {
+      return Run("projekt setzen 4711 'ProBez=" + text + "'", "", strict, "2").code;
+    });
+  };
+  EXPECT_EQ(change_as_second_user("Von zwei"), 0);
+  ASSERT_EQ(Run("projekt setzen 4711 'ProBez=Von eins'", "", strict).code, 0);
+  EXPECT_EQ(change_as_second_user("Wieder zwei"), 0);
+  o = Run("projekt zeigen 4711", "", strict);
+  EXPECT_NE(o.out.find("Wieder zwei"), std::string::npos) << o.out << o.err;
+  struct stat db;
+  ASSERT_EQ(stat((home() + "/PROJEKT/PROJEKT.VX3DB").c_str(), &db), 0);
+  EXPECT_EQ(db.st_gid, user->shared_group);
+  EXPECT_EQ(db.st_mode & 0660, 0660u);
+
+  EXPECT_EQ(Run("einrichten " + ShellWord(folder() + "/neu") +
+                " --gruppe keine-solche-gruppe").code,
+            2);
+}
+
+// A file size limit makes writes fail as on a full disk: the command says
+// so and ends in order, and no half installation is left, nor an old one
+// lost.
+TEST_F(TaluvekBinaryTest, AFileSizeLimitFailsLikeAFullDiskAndLeavesNothingHalf) {
+  if (std::string(kBinary).empty()) {
+    GTEST_SKIP() << "built without VX_TALUVEK_BINARY, the program's path";
+  }
+  const std::string limited = "ulimit -f 40;";
+  Outcome o = Run("einrichten " + ShellWord(home()) + " --beispiel", "", limited);
+  EXPECT_EQ(o.code, 1) << o.err;
+  EXPECT_NE(o.err.find("3026"), std::string::npos) << o.err;
+  EXPECT_FALSE(std::filesystem::exists(home()));
+  EXPECT_FALSE(HasStagingFolder(folder()));
+
+  ASSERT_EQ(Run("einrichten " + ShellWord(home()) + " --beispiel").code, 0);
+  o = Run("einrichten " + ShellWord(home()) + " --ersetzen", "", limited);
+  EXPECT_EQ(o.code, 1) << o.err;
+  EXPECT_FALSE(HasStagingFolder(home()));
+  o = Run("projekt zeigen 4711");
+  EXPECT_EQ(o.code, 0) << o.err;
+  EXPECT_NE(o.out.find("Kindergarten"), std::string::npos) << o.out;
+}
+
+// A folder whose name ends with a blank is one folder like any other.
+TEST_F(TaluvekBinaryTest, AFolderNameEndingWithABlankWorks) {
+  if (std::string(kBinary).empty()) {
+    GTEST_SKIP() << "built without VX_TALUVEK_BINARY, the program's path";
+  }
+  const std::string blank = home() + " ";
+  ASSERT_EQ(Run("einrichten " + ShellWord(blank) + " --beispiel").code, 0);
+  EXPECT_EQ(ReadFile(blank + "/Laufwerke.INI"),
+            "[Laufwerke]\nT:=\"" + blank + "\"\n");
+  Outcome o = Run("projekt zeigen 4711", "", "TARVANO_HOME=" + ShellWord(blank));
+  EXPECT_EQ(o.code, 0) << o.err;
+  EXPECT_NE(o.out.find("Kindergarten"), std::string::npos) << o.out;
 }
 
 }  // namespace

@@ -165,9 +165,30 @@ TEST_F(TaluvekTest, EinrichtenLeavesADatabaseInUseAlone) {
   EXPECT_EQ(Stored("4711", "ProNr"), Variant("4711"));
 }
 
+// A lock file replaced by a symbolic link leads nowhere: the replacement
+// fails without truncating the link's target, and a read through a
+// dangling link does not create its target.
+TEST_F(TaluvekTest, EinrichtenNeverWritesThroughALinkedLockFile) {
+  Install();
+  const std::string lock = File("PROJEKT/PROJEKT.VXLDB");
+  WriteFile(File("fremd.txt"), "fremde Daten");
+  fs::create_symlink(File("fremd.txt"), lock);
+  EXPECT_EQ(Run({"einrichten", home(), "--ersetzen"}), 1);
+  EXPECT_NE(err().find("3051"), std::string::npos) << err();
+  EXPECT_EQ(ReadFile(File("fremd.txt")), "fremde Daten");
+
+  fs::remove(lock);
+  fs::create_symlink(File("neu.txt"), lock);
+  Run({"projekt", "zeigen", "4711"});
+  EXPECT_FALSE(fs::exists(File("neu.txt")));
+  fs::remove(lock);
+  EXPECT_EQ(Run({"projekt", "zeigen", "4711"}), 0) << err();
+}
+
 TEST_F(TaluvekTest, EinrichtenUsageErrors) {
   EXPECT_EQ(Run({"einrichten"}), 2);
   EXPECT_EQ(Run({"einrichten", home(), "--beispile"}), 2);
+  EXPECT_EQ(Run({"einrichten", home(), "--gruppe"}), 2);
   EXPECT_FALSE(fs::exists(File("Tarvano.INI")));
 }
 

@@ -2,6 +2,8 @@
 // database files and a host that counts what the loop does.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +14,7 @@
 #include "platform/module_state.h"
 #include "support/fake_host.h"
 #include "support/installation.h"
+#include "support/second_user.h"
 #include "vx_taluvek/components.h"
 #include "vx_taluvek/error.h"
 
@@ -123,6 +126,33 @@ TEST_F(ConnectionsTest, ExclusiveHolderEndsAtTheFifthAttemptWith3356) {
   DbHandle db = Open(db_path, true);
   EXPECT_NE(db, nullptr);
   CloseDb(db);
+}
+
+// A database the user may not read is there all the same: the engine's
+// "cannot open" with its path, after all the attempts a locked file gets,
+// not "not found" (which would also end the loop early).
+TEST_F(ConnectionsTest, AnUnreadableDatabaseIsReportedAsSuchWithItsPath) {
+  ASSERT_EQ(chmod(db_path.c_str(), 0600), 0);
+  auto attempt = [&] {
+    try {
+      Open(db_path, true);
+    } catch (const Error& e) {
+      if (e.description().find(db_path) == std::string::npos) return -3;
+      return static_cast<int>(e.number() * 10 + Attempts(host));
+    }
+    return 0;
+  };
+  int outcome;
+  if (geteuid() == 0) {
+    std::optional<testing::SecondUser> user = testing::TheSecondUser();
+    if (!user) GTEST_SKIP() << "no second user";
+    testing::ShareFolder(*user, inst.home());
+    outcome = testing::RunAs(*user, attempt);
+  } else {
+    ASSERT_EQ(chmod(db_path.c_str(), 0), 0);
+    outcome = attempt();
+  }
+  EXPECT_EQ(outcome, 3051 * 10 + 8);
 }
 
 // A server access component whose database kind the test sets, counting

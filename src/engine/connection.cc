@@ -90,9 +90,12 @@ std::shared_ptr<Connection> Connection::Open(const std::string& name,
   std::shared_ptr<Connection> connection(
       new Connection(name, std::move(path), std::move(lock), read_only));
   connection->Connect();
-  if (!PasswordAccepts(connection->db_, connect, name)) {
-    RaiseDao(kErrInvalidPassword);
-  }
+  // The password check reads two rows: in one read transaction, the file
+  // is locked and checked for changes once.
+  connection->Exec("BEGIN");
+  const bool accepted = PasswordAccepts(connection->db_, connect, name);
+  connection->Exec("COMMIT");
+  if (!accepted) RaiseDao(kErrInvalidPassword);
   return connection;
 }
 
@@ -139,11 +142,11 @@ void Connection::Connect() {
   if (rc != SQLITE_OK) Fail(rc, "");
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-  // Reading the schema tells a database from any other file (3049).
-  Exec("PRAGMA schema_version");
-  if (!read_only_) Exec("PRAGMA journal_mode=DELETE");
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FKEY, 1, nullptr);
+  // Setting the sync level reads the schema, which tells a database from
+  // any other file (3049).
   Exec("PRAGMA synchronous=FULL");
-  Exec("PRAGMA foreign_keys=ON");
+  if (!read_only_) Exec("PRAGMA journal_mode=DELETE");
 }
 
 Connection::~Connection() {

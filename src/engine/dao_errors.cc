@@ -149,6 +149,24 @@ void RaiseDao(int32_t number, std::initializer_list<std::string_view> args) {
   Raise(number, DaoDescription(number, args));
 }
 
+namespace {
+
+// Whether a write failed because it would have passed the process's file
+// size limit (ulimit -f): no room, as far as the process is concerned.
+// SQLite reports a full disk itself but this as a plain write error; the
+// database file keeps the errno of its last failure, which the rollback after
+// the failure does not overwrite.
+bool PassedFileSizeLimit(sqlite3* db) {
+  if (db == nullptr) return false;
+  int last_errno = 0;
+  return sqlite3_system_errno(db) == EFBIG ||
+         (sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO,
+                               &last_errno) == SQLITE_OK &&
+          last_errno == EFBIG);
+}
+
+}  // namespace
+
 void RaiseSqliteError(sqlite3* db, int rc, std::string_view sql,
                       std::string_view file) {
   const int extended = db != nullptr ? sqlite3_extended_errcode(db) : rc;
@@ -167,12 +185,7 @@ void RaiseSqliteError(sqlite3* db, int rc, std::string_view sql,
     case SQLITE_FULL:
       RaiseDao(kErrDiskFull);
     case SQLITE_IOERR:
-      // A write that found no room, or passed the process's file size
-      // limit, at its very start.
-      if (db != nullptr && (sqlite3_system_errno(db) == ENOSPC ||
-                            sqlite3_system_errno(db) == EFBIG)) {
-        RaiseDao(kErrDiskFull);
-      }
+      if (PassedFileSizeLimit(db)) RaiseDao(kErrDiskFull);
       [[fallthrough]];
     case SQLITE_CANTOPEN:
       RaiseDao(kErrDiskOrNetwork);

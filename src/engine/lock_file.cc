@@ -118,14 +118,15 @@ SharedMode LockFileMode(const std::string& database_path) {
 // which still carries a shared lock.  Returns -1 with errno set, EEXIST
 // when another process created the file in between.
 int OpenLockFile(const std::string& path, const std::string& database_path) {
-  int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  // Made first: the first user, who makes it, is the common case.
+  int fd = CreateSharedFile(path, LockFileMode(database_path), O_RDWR);
+  if (fd >= 0 || errno != EEXIST) return fd;
+  fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
   if (fd >= 0) return fd;
-  if (errno == ENOENT) {
-    return CreateSharedFile(path, LockFileMode(database_path), O_RDWR);
-  }
   if (errno == EACCES || errno == EROFS) {
     return open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   }
+  if (errno == ENOENT) errno = EEXIST;  // removed meanwhile: start over
   return -1;
 }
 

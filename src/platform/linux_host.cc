@@ -140,7 +140,9 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
     temp = JoinPath(folder, "." + NameOf(path) + ".tmp" +
                                 std::to_string(getpid()) + "-" +
                                 std::to_string(temp_counter++));
-    raw_fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // A new settings file is shared as its folder is, an old one's
+    // permissions and group carry over: never the writer's umask.
+    raw_fd = CreateSharedFile(temp, replacing ? path : folder, O_WRONLY);
     if (raw_fd < 0 && errno != EEXIST) return false;
   }
   if (raw_fd < 0) return false;

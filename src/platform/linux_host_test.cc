@@ -94,6 +94,19 @@ TEST_F(LinuxHostTest, WriteKeepsLinesModeAndSymbolicLinks) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
+// A new settings file is shared as its folder is, whatever the writer's
+// umask; a replaced one keeps its permissions.
+TEST_F(LinuxHostTest, WriteSharesANewFileAsItsFolder) {
+  ASSERT_EQ(chmod(home_.path().c_str(), 02770), 0);
+  const mode_t old_mask = umask(077);
+  const bool written = host_.WriteProfileString("SYS", "A", "1", "Tarvano.INI");
+  umask(old_mask);
+  ASSERT_TRUE(written);
+  struct stat st;
+  ASSERT_EQ(stat(home_.File("Tarvano.INI").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0660u);
+}
+
 TEST_F(LinuxHostTest, FailedWritesAnswerFalseAndLeaveTheOldFile) {
   const std::string old_content = "[SYS]\nA=old\n";
   testing::WriteFile(home_.File("Tarvano.INI"), old_content);

@@ -37,6 +37,12 @@ SharedMode SharedModeOf(const std::string& like_host_path) {
 }
 
 bool ApplySharedMode(int fd, const SharedMode& mode) {
+  // Changing what is right already would only cost a metadata write.
+  struct stat now;
+  if (fstat(fd, &now) == 0 && (!mode.set_group || now.st_gid == mode.group) &&
+      (!mode.set_mode || (now.st_mode & 07777) == mode.mode)) {
+    return true;
+  }
   if (mode.set_group) {
     // Fails for a group the process is no member of; the file then keeps
     // the group it was created with, which is no reason to give up.
