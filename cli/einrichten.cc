@@ -260,14 +260,17 @@ void ShareTree(const std::string& root, const Sharing& sharing) {
 // a folder inside it.
 class StagingFolder {
  public:
-  StagingFolder(const std::string& home, bool home_exists, const Sharing& sharing) {
+  StagingFolder(const std::string& home, bool home_exists,
+                const Sharing& sharing) {
     const size_t slash = home.rfind('/');
     std::string pattern =
         home_exists ? home + "/.einrichten-XXXXXX"
                     : home.substr(0, slash + 1) + "." + home.substr(slash + 1) +
                           ".einrichten-XXXXXX";
     std::error_code ec;
-    if (!home_exists) fs::create_directories(home.substr(0, std::max<size_t>(slash, 1)), ec);
+    if (!home_exists) {
+      fs::create_directories(home.substr(0, std::max<size_t>(slash, 1)), ec);
+    }
     if (ec || mkdtemp(pattern.data()) == nullptr) {
       RaiseFileError("kann den Ordner nicht anlegen:", pattern,
                      ec ? ec : std::error_code(errno, std::generic_category()));
@@ -301,7 +304,9 @@ class StagingFolder {
 void Rename(const fs::path& from, const fs::path& to) {
   std::error_code ec;
   fs::rename(from, to, ec);
-  if (ec) RaiseFileError("kann nicht an seinen Platz bringen:", to.string(), ec);
+  if (ec) {
+    RaiseFileError("kann nicht an seinen Platz bringen:", to.string(), ec);
+  }
 }
 
 // Moves the content of the folder `from` into the folder `to`: a folder
@@ -309,7 +314,8 @@ void Rename(const fs::path& from, const fs::path& to) {
 // replaces the old one of its name at once.  Files of `from` itself move
 // after its folders, so that the settings file, which makes the
 // installation, comes last.
-void MoveContent(const fs::path& from, const fs::path& to, const Sharing& sharing) {
+void MoveContent(const fs::path& from, const fs::path& to,
+                 const Sharing& sharing) {
   std::vector<fs::path> files;
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(from, ec)) {
@@ -500,8 +506,9 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
     Layout staged(staging.path());
     // Other drives of an existing drive table stay.
     if (auto table = Existing(layout.File(kDriveTableFile))) {
-      fs::copy_file(*table, staged.File(kDriveTableFile), ec);
-      if (ec) RaiseFileError("kann nicht kopieren nach", staged.File(kDriveTableFile), ec);
+      const std::string copy = staged.File(kDriveTableFile);
+      fs::copy_file(*table, copy, ec);
+      if (ec) RaiseFileError("kann nicht kopieren nach", copy, ec);
     }
     WriteSettings(staged, home, settings_name);
     MakeDatabases(staged, scripts);
@@ -517,7 +524,8 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
       std::vector<std::string> old_files = settings;
       old_files.insert(old_files.end(), databases.begin(), databases.end());
       for (const std::string& old_file : old_files) {
-        if (std::find(replaced.begin(), replaced.end(), old_file) == replaced.end()) {
+        if (std::find(replaced.begin(), replaced.end(), old_file) ==
+            replaced.end()) {
           fs::remove(old_file, ec);
         }
       }

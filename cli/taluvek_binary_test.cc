@@ -121,7 +121,8 @@ TEST_F(TaluvekBinaryTest, MessagesOfTheLibraryReachTheTerminal) {
 // What is left beside or in `folder` of an installation being made.
 bool HasStagingFolder(const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().filename().string().find(".einrichten-") != std::string::npos) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(".einrichten-") != std::string::npos) {
       return true;
     }
   }
@@ -144,7 +145,8 @@ TEST_F(TaluvekBinaryTest, MembersOfAGroupShareTheInstallation) {
     struct stat info;
     ASSERT_EQ(stat((home() + name).c_str(), &info), 0) << name;
     EXPECT_EQ(info.st_gid, user->shared_group) << name;
-    const mode_t wanted = S_ISDIR(info.st_mode) ? (S_ISGID | S_IRWXG) : (S_IRGRP | S_IWGRP);
+    const mode_t wanted =
+        S_ISDIR(info.st_mode) ? (S_ISGID | S_IRWXG) : (S_IRGRP | S_IWGRP);
     EXPECT_EQ(info.st_mode & wanted, wanted) << name;
   }
 
@@ -152,7 +154,8 @@ TEST_F(TaluvekBinaryTest, MembersOfAGroupShareTheInstallation) {
   // one leaves or makes (lock file, journal) is the other's to use.
   auto change_as_second_user = [&](const std::string& text) {
     return testing::RunAs(*user, [&] {
-      return Run("projekt setzen 4711 'ProBez=" + text + "'", "", strict, "2").code;
+      return Run("projekt setzen 4711 'ProBez=" + text + "'", "", strict, "2")
+          .code;
     });
   };
   EXPECT_EQ(change_as_second_user("Von zwei"), 0);

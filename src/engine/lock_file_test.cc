@@ -16,6 +16,7 @@
 namespace vx::dao {
 namespace {
 
+using vx::testing::ScopedUmask;
 using testing::ErrorOf;
 
 TEST(EngineLockFile, NamesTheFileBesideTheDatabase) {
@@ -42,16 +43,6 @@ TEST(EngineLockFile, InUseWhileAnybodyHoldsTheDatabase) {
   vx::testing::WriteFile(LockFile::PathFor(database), "");
   EXPECT_FALSE(LockFile::InUse(database));
 }
-
-// Sets the process umask for the life of the object.
-class ScopedUmask {
- public:
-  explicit ScopedUmask(mode_t mask) : old_(umask(mask)) {}
-  ~ScopedUmask() { umask(old_); }
-
- private:
-  mode_t old_;
-};
 
 // The locks belong to each open, not to the process: two opens in one
 // process exclude each other, and closing one leaves the other's lock; and

@@ -20,6 +20,7 @@
 namespace vx::dao {
 namespace {
 
+using vx::testing::ScopedUmask;
 using testing::ErrorOf;
 using testing::kPassword;
 
@@ -207,16 +208,6 @@ TEST_F(EngineMultiProcess, KilledWriterLeavesEveryRowWholeInTheFile) {
   sqlite3_close(raw);
 }
 
-// Sets the process umask for the life of the object.
-class ScopedUmask {
- public:
-  explicit ScopedUmask(mode_t mask) : old_(umask(mask)) {}
-  ~ScopedUmask() { umask(old_); }
-
- private:
-  mode_t old_;
-};
-
 // Two users of one group share a folder: this process (root, with a
 // restrictive umask) and the second user, in processes of their own.
 class EngineSharedUse : public testing::EngineFixture {
@@ -261,7 +252,8 @@ TEST_F(EngineSharedUse, MembersOfTheGroupWorkSideBySide) {
     std::shared_ptr<Connection> connection =
         Connection::Open(path_, false, false, std::string(";pwd=") + kPassword);
     connection->InWriteTransaction([&] {
-      connection->Prepare("INSERT INTO Nummer (Id, Name) VALUES (1, 'eins')").Step();
+      connection->Prepare("INSERT INTO Nummer (Id, Name) VALUES (1, 'eins')")
+          .Step();
       struct stat journal;
       ASSERT_EQ(stat((path_ + "-journal").c_str(), &journal), 0);
       EXPECT_EQ(journal.st_mode & 0777, 0660u);

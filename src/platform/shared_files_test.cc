@@ -11,21 +11,12 @@
 namespace vx {
 namespace {
 
+using testing::ScopedUmask;
 mode_t PermissionsOf(const std::string& path) {
   struct stat info;
   EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
   return info.st_mode & 07777;
 }
-
-// Sets the process umask for the life of the object.
-class ScopedUmask {
- public:
-  explicit ScopedUmask(mode_t mask) : old_(umask(mask)) {}
-  ~ScopedUmask() { umask(old_); }
-
- private:
-  mode_t old_;
-};
 
 TEST(SharedFilesTest, NewFilesTakeTheModeOfTheirFolderOrFileNotTheUmask) {
   testing::TempDir dir;

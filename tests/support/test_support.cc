@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include <sys/stat.h>
+
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +24,11 @@ TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
 }
+
+ScopedUmask::ScopedUmask(unsigned mask)
+    : old_(umask(static_cast<mode_t>(mask))) {}
+
+ScopedUmask::~ScopedUmask() { umask(static_cast<mode_t>(old_)); }
 
 std::string TempDir::File(const std::string& name) const {
   return path_ + "/" + name;

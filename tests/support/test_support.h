@@ -58,6 +58,18 @@ class ScopedLocale {
   bool ok_;
 };
 
+// Sets the process umask for the life of the object.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(unsigned mask);
+  ~ScopedUmask();
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  unsigned old_;
+};
+
 // The number of the error that `step` raises, 0 when it raises none.
 template <typename Step>
 int32_t RaisedNumber(Step step) {
