@@ -120,6 +120,29 @@ TEST(EngineLockFile, NeverOpensALink) {
   EXPECT_NE(access(dir.File("absent").c_str(), F_OK), 0);
 }
 
+// Nor is a journal: one replaced by a link makes the write fail, and the
+// link's target stays as it was or is not made.
+class EngineLinkedJournal : public testing::EngineFixture {};
+
+TEST_F(EngineLinkedJournal, IsNeverWrittenThrough) {
+  const std::string journal = path_ + "-journal";
+  vx::testing::WriteFile(dir_.File("victim"), "keep me");
+  for (const std::string& target : {dir_.File("victim"), dir_.File("absent")}) {
+    ASSERT_EQ(symlink(target.c_str(), journal.c_str()), 0);
+    EXPECT_NE(ErrorOf([&] {
+                Open()->Execute("INSERT INTO Nummer (Id, Name) VALUES (1, 'x')");
+              }),
+              0);
+    ASSERT_EQ(unlink(journal.c_str()), 0);
+  }
+  EXPECT_EQ(vx::testing::ReadFile(dir_.File("victim")), "keep me");
+  EXPECT_NE(access(dir_.File("absent").c_str(), F_OK), 0);
+  EXPECT_EQ(ErrorOf([&] {
+              Open()->Execute("INSERT INTO Nummer (Id, Name) VALUES (1, 'x')");
+            }),
+            0);
+}
+
 // Holders come and go while the file is removed and made anew under them;
 // an exclusive holder must never meet a shared one, which is what happens
 // when a newcomer locks a file that its last holder has just unlinked.
