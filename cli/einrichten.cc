@@ -15,6 +15,7 @@
 #include "platform/linux_host.h"
 #include "platform/module_state.h"
 #include "platform/path_mapping.h"
+#include "users/user_admin.h"
 #include "vx_taluvek/error.h"
 #include "vx_taluvek/host.h"
 #include "vx_taluvek/settings.h"
@@ -200,6 +201,17 @@ void MakeDatabases(const Layout& layout,
   }
 }
 
+// A new installation starts without its user administration (RechtDatei
+// holds a row), so that its first administrator can be made from the
+// shell before anybody has to log in.
+void SwitchUserAdministrationOff(const Layout& layout) {
+  std::shared_ptr<dao::Database> db = DbEngine().OpenDatabase(
+      layout.File("LIZENZ", "USER.VX3DB"), Variant(false), Variant(false),
+      Variant(std::string(kBareConnect) + kSuitePassword));
+  SwitchAdministrationOff(*db);
+  db->Close();
+}
+
 // The sample projects, written straight into the table as another program
 // of the suite would have left them.
 void AddSampleProjects(const Layout& layout) {
@@ -354,6 +366,7 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
     if (ec) RaiseFileError("kann den Ordner nicht anlegen:", home, ec);
     WriteSettings(layout, settings_name);
     MakeDatabases(layout, scripts);
+    SwitchUserAdministrationOff(layout);
     if (options->beispiel) AddSampleProjects(layout);
   } catch (const Error& e) {
     err << kCommand << ": Fehler " << e.number() << ": " << e.description()
@@ -372,6 +385,10 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
   if (!State().sProgKey.empty()) {
     out << "  export TARVANO_INI=" << ShellQuoted(settings_name) << "\n";
   }
+  out << "\nDie Benutzerverwaltung ist aus: jeder hat jedes Recht. So legt man\n"
+      << "den ersten Administrator an und schaltet sie ein:\n"
+      << "  taluvek benutzer anlegen NAME --admin\n"
+      << "  taluvek verwaltung an\n";
   return kExitDone;
 }
 
