@@ -18,47 +18,39 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kErrCannotOpenUserDb = 3044;
-
-dao::Database& UserDb(DbHandle& db) {
-  db = OpenUserDb();
-  if (!db) Raise(kErrCannotOpenUserDb, "Die Benutzerdatenbank ist nicht erreichbar");
-  return *db;
-}
-
 class DefaultRecht : public Recht {
  public:
   void UserId(int32_t value) override { user_id_ = value; }
   void Kuerzel(const std::string& value) override { kuerzel_ = value; }
 
+  // Asked for every action a program checks: the user database stays
+  // open on the thread, and one statement answers.
   Variant HatRecht() override {
-    DbHandle handle;
-    dao::Database& db = UserDb(handle);
-    std::optional<UserRecord> user = FindUserById(db, user_id_);
-    bool held = false;
-    if (user && !user->gesperrt) {
-      held = user->art == kBenutzerArtAdmin || GroupHoldsRight(db);
-    }
-    CloseDb(handle);
-    return held;
-  }
-
- private:
-  bool GroupHoldsRight(dao::Database& db) {
-    RsHandle rs = db.OpenRecordset(
-        "SELECT COUNT(*) AS N FROM (RechtModul INNER JOIN "
-        "LNK_BenutzerGrp_RechtModul ON RechtModul.Id = "
+    RsHandle rs = KeptUserDb().OpenRecordset(
+        "SELECT BenutzerArt, Gesperrt, (SELECT COUNT(*) FROM (RechtModul "
+        "INNER JOIN LNK_BenutzerGrp_RechtModul ON RechtModul.Id = "
         "LNK_BenutzerGrp_RechtModul.RechtModulId) INNER JOIN "
         "LNK_User_BenutzerGrp ON LNK_User_BenutzerGrp.BenutzerGrpId = "
         "LNK_BenutzerGrp_RechtModul.BenutzerGrpId WHERE RechtModul.Kuerzel = " +
             SqlText(kuerzel_) +
-            " AND LNK_User_BenutzerGrp.UserId = " + std::to_string(user_id_),
+            " AND LNK_User_BenutzerGrp.UserId = [User].Id) AS N FROM [User] "
+            "WHERE Id = " + std::to_string(user_id_),
         Variant(dao::kOpenForwardOnly));
-    bool held = CLng(rs->Fields()["N"].Value()) > 0;
+    bool held = false;
+    if (!rs->Eof()) {
+      dao::Fields& f = rs->Fields();
+      const Variant art = f[0].Value();
+      const Variant gesperrt = f[1].Value();
+      if (gesperrt.IsNull() || !CBool(gesperrt)) {
+        held = (!art.IsNull() && CLng(art) == kBenutzerArtAdmin) ||
+               CLng(f[2].Value()) > 0;
+      }
+    }
     rs->Close();
     return held;
   }
 
+ private:
   int32_t user_id_ = 0;
   std::string kuerzel_;
 };
@@ -71,13 +63,11 @@ class DefaultBerechtigung : public Berechtigung {
   void Kuerzel(const std::string& value) override { kuerzel_ = value; }
 
   void GibBerechtigung(bool& Lesen, bool& Schreiben, bool& Besitzer) override {
-    DbHandle handle;
-    dao::Database& db = UserDb(handle);
+    dao::Database& db = KeptUserDb();
     const int32_t group = is_group_ ? id_ : SingleUserGroupOf(db, id_);
     // A user without a single-user group cannot hold rights: the user
     // administration's data are damaged.
     if (group <= 0) {
-      CloseDb(handle);
       Raise(3021, "Keine Einzelgruppe für den Benutzer " + std::to_string(id_));
     }
     const std::string object = "Typ = " + SqlText(typ_) +
@@ -95,7 +85,6 @@ class DefaultBerechtigung : public Berechtigung {
           std::to_string(group) + ", " + values[0] + ", " + values[1] + ", " +
           values[2] + ")");
     }
-    CloseDb(handle);
   }
 
  private:

@@ -17,4 +17,22 @@ DbHandle OpenUserDb() {
   return db;
 }
 
+dao::Database& KeptUserDb() {
+  struct Kept {
+    std::string path;
+    DbHandle db;
+  };
+  thread_local Kept kept;
+  const std::string path = UserDbPath();
+  if (!kept.db || kept.path != path) {
+    CloseDb(kept.db);
+    kept.db = OpenUserDb();
+    kept.path = path;
+    if (!kept.db) {
+      Raise(3044, "Die Benutzerdatenbank " + path + " ist nicht erreichbar");
+    }
+  }
+  return *kept.db;
+}
+
 }  // namespace vx

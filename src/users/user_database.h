@@ -20,6 +20,12 @@ std::string UserDbPath();
 // pending, so that a missing database reads as "no user administration".
 DbHandle OpenUserDb();
 
+// The user database kept open on the calling thread, for the rights checks
+// that a program makes again and again: opened on first use and again when
+// the user database's path changes.  Raises 3044 when it cannot be opened.
+// While it is open, the lock file shows the database in use.
+dao::Database& KeptUserDb();
+
 }  // namespace vx
 
 #endif  // VX_USERS_USER_DATABASE_H_
