@@ -107,18 +107,17 @@ class DefaultUserVerw : public UserVerw {
       case PasswordMatch::kMalformed:
         return kInconsistent;
       case PasswordMatch::kMismatch:
-        db->Execute("UPDATE [User] SET Fehlversuche = " +
-                    std::to_string(user->fehlversuche + 1) + " WHERE Id = " + id);
+        RecordFailedLogins(*db, *user, user->fehlversuche + 1);
         return kWrongPassword;
       case PasswordMatch::kMatch:
         break;
     }
-    std::string update = "UPDATE [User] SET Fehlversuche = 0";
+    if (user->fehlversuche > 0) RecordFailedLogins(*db, *user, 0);
     if (!IsCurrentHash(user->hash)) {
-      update += ", PasswortHash = " + SqlText(HashPassword(password_)) +
-                ", PasswortSalz = Null";
+      db->Execute("UPDATE [User] SET PasswortHash = " +
+                  SqlText(HashPassword(password_)) +
+                  ", PasswortSalz = Null WHERE Id = " + id);
     }
-    db->Execute(update + " WHERE Id = " + id);
     username_ = user->name;
     verified_id_ = user->id;
     return kVerified;

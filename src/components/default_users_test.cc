@@ -94,12 +94,19 @@ TEST_F(DefaultUsersTest, LockedUsersAndDamagedDataNeverLogIn) {
 }
 
 TEST_F(DefaultUsersTest, AnOlderHashIsReplacedAtTheFirstLogin) {
+  // The user table as the older template made it.
+  UserSql("DROP TABLE [User]");
+  UserSql("CREATE TABLE [User] (Id COUNTER, Name TEXT(50) NOT NULL, "
+          "PasswortSalz TEXT(32), PasswortHash TEXT(64), BenutzerArt SHORT "
+          "DEFAULT 0, Gesperrt YESNO)");
   const int32_t alt = AddUser(
       "Alt", "1e13e99ffe43e1708160d1633af022332cc3e94a95afda3442422ea2124d602a");
   UserSql("UPDATE [User] SET PasswortSalz = 'c0ffee' WHERE Id = " +
           std::to_string(alt));
   EXPECT_EQ(Verify("Alt", "falsch"), UserVerw::kWrongPassword);
+  EXPECT_EQ(Failures(alt), 1);
   EXPECT_EQ(Verify("Alt", "Geheim!"), UserVerw::kVerified);
+  EXPECT_EQ(host.sleeps, std::vector<int32_t>{1000});
   RsHandle rs = Open(user_db)->OpenRecordset(
       "SELECT PasswortHash, PasswortSalz FROM [User] WHERE Id = " +
       std::to_string(alt));

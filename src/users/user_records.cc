@@ -1,15 +1,17 @@
 #include "users/user_records.h"
 
 #include "data/sql_text.h"
+#include "engine/dao_errors.h"
 #include "engine/recordset.h"
+#include "vx_taluvek/error.h"
 
 namespace vx {
 
 namespace {
 
-constexpr const char* kUserColumns =
-    "SELECT Id, Name, PasswortHash, PasswortSalz, BenutzerArt, Gesperrt, "
-    "Fehlversuche FROM [User] WHERE ";
+// All columns: a user database made from the older template has no
+// Fehlversuche yet.
+constexpr const char* kUserColumns = "SELECT * FROM [User] WHERE ";
 
 std::string TextOf(dao::Field& field) {
   Variant v = field.Value();
@@ -34,12 +36,29 @@ std::optional<UserRecord> FindUser(dao::Database& db,
   user.legacy_salt = TextOf(f["PasswortSalz"]);
   user.art = LongOf(f["BenutzerArt"]);
   user.gesperrt = LongOf(f["Gesperrt"]) != 0;
-  user.fehlversuche = LongOf(f["Fehlversuche"]);
+  if (dao::Field* failures = f.Find("Fehlversuche")) {
+    user.fehlversuche = LongOf(*failures);
+  }
   rs->Close();
   return user;
 }
 
 }  // namespace
+
+void RecordFailedLogins(dao::Database& db, const UserRecord& user,
+                        int32_t count) {
+  const std::string update = "UPDATE [User] SET Fehlversuche = " +
+                             std::to_string(count) +
+                             " WHERE Id = " + std::to_string(user.id);
+  try {
+    db.Execute(update);
+  } catch (const Error& e) {
+    // A user database made from the older template gets the column first.
+    if (e.number() != dao::kErrTooFewParameters) throw;
+    db.Execute("ALTER TABLE [User] ADD COLUMN Fehlversuche LONG");
+    db.Execute(update);
+  }
+}
 
 std::optional<UserRecord> FindUserByName(dao::Database& db,
                                          const std::string& name) {

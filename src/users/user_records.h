@@ -33,6 +33,11 @@ std::optional<UserRecord> FindUserByName(dao::Database& db,
                                          const std::string& name);
 std::optional<UserRecord> FindUserById(dao::Database& db, int32_t id);
 
+// Records that `user` has given `count` wrong passwords since his last
+// login (adding the column to a user database of the older template).
+void RecordFailedLogins(dao::Database& db, const UserRecord& user,
+                        int32_t count);
+
 // The id of the single-user group of `user_id`, 0 when it has none.
 int32_t SingleUserGroupOf(dao::Database& db, int32_t user_id);
 
