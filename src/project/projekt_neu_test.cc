@@ -93,6 +93,24 @@ TEST_F(ProjektNeuTest, ANumberedProjectIsTheCreatorsAtOnce) {
   EXPECT_EQ(Rights("PR", "4711").size(), 1u);
 }
 
+TEST_F(ProjektNeuTest, AFailedInheritanceDoesNotUndoTheCreation) {
+  State().lUserId = bert;
+  Inheritance(true);
+  ProjektSql("INSERT INTO Projekt (ProNr, StrukturId) VALUES ('4711', 7)");
+  // Asked while the user database was there; then it goes away.
+  ASSERT_TRUE(bUserVerwAktiv(false) && bVererbungAn(false));
+  ASSERT_TRUE(bHatRecht(bert, "PROJ_NEW", false, ""));
+  std::filesystem::rename(user_db, user_db + ".weg");
+  cls_Projekt p;
+  int32_t id = 0;
+  std::string nr = "4711";
+  bool rv = false;
+  EXPECT_TRUE(p.bProjektNeu(id, nr, rv));
+  EXPECT_GT(id, 0);
+  EXPECT_EQ(p.lProjektErrNum(), 0);
+  EXPECT_EQ(Rows("ProNr = '4711'"), 2);
+}
+
 TEST_F(ProjektNeuTest, WithoutTheRightNothingIsAdded) {
   const int32_t carl = AddUser("Carl", HashPassword("carl"));
   State().lUserId = carl;
