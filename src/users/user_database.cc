@@ -22,6 +22,9 @@ dao::Database& KeptUserDb() {
     std::string path;
     DbHandle db;
   };
+  // The thread's engine first, so that it outlives the kept database when
+  // the thread ends.
+  DbEngine();
   thread_local Kept kept;
   const std::string path = UserDbPath();
   if (!kept.db || kept.path != path) {
