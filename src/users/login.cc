@@ -17,8 +17,6 @@ namespace {
 
 constexpr const char* kProduktTitel = "KORVANT AVA";
 constexpr const char* kSuperUser = "SUPERUSER";
-constexpr int32_t kBeepHz = 440;
-constexpr int32_t kBeepMs = 200;
 constexpr int32_t kDefaultPointer = 0;
 
 std::string LoginTitle() { return std::string("Login ") + kProduktTitel; }
