@@ -20,6 +20,7 @@
 #include "platform/linux_host.h"
 #include "platform/module_state.h"
 #include "platform/path_mapping.h"
+#include "users/user_admin.h"
 #include "vx_taluvek/error.h"
 #include "vx_taluvek/host.h"
 #include "vx_taluvek/settings.h"
@@ -331,6 +332,15 @@ void MoveContent(const fs::path& from, const fs::path& to,
   }
   if (ec) RaiseFileError("kann nicht durchsuchen:", from.string(), ec);
   for (const fs::path& file : files) Rename(file, to / file.filename());
+// A new installation starts without its user administration (RechtDatei
+// holds a row), so that its first administrator can be made from the
+// shell before anybody has to log in.
+void SwitchUserAdministrationOff(const Layout& layout) {
+  std::shared_ptr<dao::Database> db = DbEngine().OpenDatabase(
+      layout.File("LIZENZ", "USER.VX3DB"), Variant(false), Variant(false),
+      Variant(std::string(kBareConnect) + kSuitePassword));
+  SwitchAdministrationOff(*db);
+  db->Close();
 }
 
 // The sample projects, written straight into the table as another program
@@ -512,6 +522,7 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
     }
     WriteSettings(staged, home, settings_name);
     MakeDatabases(staged, scripts);
+    SwitchUserAdministrationOff(staged);
     if (options->beispiel) AddSampleProjects(staged);
     ShareTree(staging.path(), sharing);
 
@@ -550,6 +561,10 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
   if (!State().sProgKey.empty()) {
     out << "  export TARVANO_INI=" << ShellQuoted(settings_name) << "\n";
   }
+  out << "\nDie Benutzerverwaltung ist aus: jeder hat jedes Recht. So legt man\n"
+      << "den ersten Administrator an und schaltet sie ein:\n"
+      << "  taluvek benutzer anlegen NAME --admin\n"
+      << "  taluvek verwaltung an\n";
   return kExitDone;
 }
 

@@ -7,6 +7,7 @@
 
 #include "cli/argument_text.h"
 #include "cli/outcome.h"
+#include "cli/projekt_neu.h"
 #include "cli/value_text.h"
 #include "config/directories.h"
 #include "data/connections.h"
@@ -28,6 +29,8 @@ constexpr const char* kOverview =
     "        taluvek [--ini NAME] projekt sperren (NR | --id ID)\n"
     "        taluvek [--ini NAME] projekt entsperren (NR | --id ID)\n"
     "        taluvek [--ini NAME] projekt alle-entsperren\n"
+    "        taluvek [--ini NAME] projekt neu [NR] [--rv] [--json]\n"
+    "        taluvek [--ini NAME] projekt liste [--json]\n"
     "\n"
     "Ein Projekt der Projektdatenbank PROJEKT.VX3DB (im Verzeichnis PROJEKT der\n"
     "Einstellungsdatei), bearbeitet durch das Projektobjekt cls_Projekt: NR ist\n"
@@ -38,6 +41,8 @@ constexpr const char* kOverview =
     "  sperren           sperrt das Projekt für andere Benutzer\n"
     "  entsperren        hebt die Sperre des Projekts auf\n"
     "  alle-entsperren   hebt die Sperre aller Projekte auf\n"
+    "  neu               legt ein Projekt an\n"
+    "  liste             zeigt alle Projekte\n"
     "\n"
     "\"taluvek projekt BEFEHL --help\" beschreibt jeden Befehl.\n";
 
@@ -395,6 +400,9 @@ int RunProjekt(const std::vector<std::string>& args, std::ostream& out,
   if (args[0] == "--help" || args[0] == "-h") {
     out << kOverview;
     return kExitDone;
+  }
+  if (IsProjektNeuOderListe(args[0])) {
+    return RunProjektNeuOderListe(args, out, err);
   }
   const Subcommand* sub = nullptr;
   for (const Subcommand& candidate : kSubcommands) {

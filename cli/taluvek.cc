@@ -1,12 +1,15 @@
 #include "cli/taluvek.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "cli/aufruf.h"
 #include "cli/einrichten.h"
 #include "cli/outcome.h"
 #include "cli/projekt_befehl.h"
 #include "cli/sprache.h"
+#include "cli/benutzer_befehl.h"
+#include "cli/terminal_login.h"
 #include "platform/module_state.h"
 
 namespace vx::cli {
@@ -56,6 +59,8 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err) {
   const char* environment_key = std::getenv("TARVANO_INI");
   std::string program_key = environment_key ? environment_key : "";
+  std::string benutzer;
+  bool passwort_stdin = false;
   size_t i = 0;
   for (; i < args.size() && args[i].starts_with("-"); ++i) {
     if (args[i] == "--help" || args[i] == "-h") {
@@ -66,11 +71,25 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
       program_key = args[++i];
     } else if (args[i].starts_with("--ini=")) {
       program_key = args[i].substr(6);
+    } else if (args[i] == "--benutzer") {
+      if (i + 1 == args.size()) return UsageError("--benutzer ohne NAME", err);
+      benutzer = args[++i];
+    } else if (args[i] == "--passwort-stdin") {
+      passwort_stdin = true;
     } else {
       return UsageError("unbekannte Option '" + args[i] + "'", err);
     }
   }
   if (i == args.size()) return UsageError("BEFEHL fehlt", err);
+  if (passwort_stdin && benutzer.empty()) {
+    return UsageError("--passwort-stdin ohne --benutzer", err);
+  }
+  std::optional<std::string> password;
+  if (passwort_stdin) {
+    password = ReadSecretLine("Passwort: ");
+    if (!password) return UsageError("kein Passwort auf der Standardeingabe", err);
+  }
+  InstallTerminalLogin(benutzer, std::move(password));
   // Every instance of the project object on this thread, and the settings
   // functions, take the settings file from the program key.
   State().sProgKey = program_key;
@@ -82,6 +101,9 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
   if (command == "projekt") return RunProjekt(rest, out, err);
   if (command == "aufruf") return RunAufruf(rest, out, err);
   if (command == "sprache") return RunSprache(rest, out, err);
+  if (IsAdministrationCommand(command)) {
+    return RunAdministration(command, rest, out, err);
+  }
   return UsageError("unbekannter Befehl '" + command + "'", err);
 }
 

@@ -208,6 +208,61 @@ TEST_F(TaluvekBinaryTest, AFolderNameEndingWithABlankWorks) {
   Outcome o = Run("projekt zeigen 4711", "", "TARVANO_HOME=" + ShellWord(blank));
   EXPECT_EQ(o.code, 0) << o.err;
   EXPECT_NE(o.out.find("Kindergarten"), std::string::npos) << o.out;
+TEST_F(TaluvekBinaryTest, UsersRightsAndProjectsFromTheShell) {
+  if (std::string(kBinary).empty()) {
+    GTEST_SKIP() << "built without VX_TALUVEK_BINARY, the program's path";
+  }
+  Outcome o = Run("einrichten " + ShellWord(home()));
+  ASSERT_EQ(o.code, 0) << o.err;
+  EXPECT_NE(o.out.find("taluvek benutzer anlegen NAME --admin"),
+            std::string::npos);
+  EXPECT_EQ(Run("verwaltung status").out, "aus\n");
+  // Switched on only with an administrator who can log in.
+  EXPECT_EQ(Run("verwaltung an").code, 1);
+  ASSERT_EQ(Run("benutzer anlegen chef --admin", "Chef!pw\n").code, 0);
+  ASSERT_EQ(Run("verwaltung an").code, 0);
+
+  const std::string chef = "--benutzer chef --passwort-stdin ";
+  // Administration needs the administrator now.
+  o = Run("benutzer liste");
+  EXPECT_EQ(o.code, 1);
+  EXPECT_NE(o.err.find("nicht angemeldet"), std::string::npos) << o.err;
+  ASSERT_EQ(Run(chef + "benutzer anlegen bert", "Chef!pw\nbert123\n").code, 0);
+  ASSERT_EQ(Run(chef + "gruppe anlegen Planung", "Chef!pw\n").code, 0);
+  ASSERT_EQ(Run(chef + "gruppe aufnehmen Planung bert", "Chef!pw\n").code, 0);
+  o = Run("--benutzer bert --passwort-stdin gruppe liste", "bert123\n");
+  EXPECT_EQ(o.code, 1);
+  EXPECT_NE(o.err.find("nur ein Administrator"), std::string::npos) << o.err;
+
+  // Without the right, then with it.
+  const std::string bert = "--benutzer bert --passwort-stdin ";
+  o = Run(bert + "projekt neu 4711", "bert123\n");
+  EXPECT_EQ(o.code, 1);
+  EXPECT_NE(o.err.find("[PROJ_NEW]"), std::string::npos) << o.err;
+  ASSERT_EQ(Run(chef + "recht modul Planung PROJ_NEW", "Chef!pw\n").code, 0);
+  o = Run(bert + "projekt neu \"O'Neil\" --rv --json", "bert123\n");
+  ASSERT_EQ(o.code, 0) << o.err;
+  EXPECT_EQ(o.out, "{\"id\":1,\"nummer\":\"O'Neil\"}\n");
+  o = Run(chef + "recht zeigen PR \"O'Neil\"", "Chef!pw\n");
+  EXPECT_EQ(o.out, "bert (Benutzer)\tlesen schreiben besitzer\n");
+  o = Run("projekt liste --json");
+  EXPECT_EQ(o.out,
+            "{\"nummer\":\"O'Neil\",\"id\":1,\"bezeichnung\":null,"
+            "\"gesperrt\":false}\n");
+
+  // A wrong password ends the login: no endless asking, no password shown.
+  o = Run(bert + "projekt neu", "falsch-geraten\n");
+  EXPECT_EQ(o.code, 1);
+  EXPECT_NE(o.err.find("Passwort"), std::string::npos);
+  EXPECT_EQ(o.err.find("falsch-geraten"), std::string::npos);
+  o = Run(chef + "benutzer liste --json", "Chef!pw\n");
+  EXPECT_NE(o.out.find("{\"name\":\"bert\",\"id\":2,\"art\":0,"
+                       "\"gesperrt\":false,\"fehlversuche\":1}"),
+            std::string::npos)
+      << o.out;
+  ASSERT_EQ(Run(chef + "benutzer sperren bert", "Chef!pw\n").code, 0);
+  EXPECT_EQ(Run(bert + "projekt neu", "bert123\n").code, 1);
+  EXPECT_EQ(Run("--passwort-stdin projekt liste").code, 2);
 }
 
 }  // namespace

@@ -5,15 +5,21 @@
 -- (Einzelgruppe = True) that stands for the user alone, and may belong to
 -- ordinary groups as well.
 
--- Users.  BenutzerArt 1 marks an administrator.  The password is kept only
--- as a SHA-256 hash (hex) of the salt followed by the password.
+-- Users.  BenutzerArt 1 marks an administrator, 2 a user who may read
+-- everything.  The password is kept only as a hash: a yescrypt hash text
+-- (salt included), or in the older form a SHA-256 digest (hex) of
+-- PasswortSalz followed by the password, replaced at the next login.
+-- Fehlversuche counts the wrong passwords since the last login; each one
+-- makes the next attempt wait longer.  A locked user (Gesperrt) never logs
+-- in and holds no rights.
 CREATE TABLE [User] (
   Id COUNTER,
   Name TEXT(50) NOT NULL,
   PasswortSalz TEXT(32),
-  PasswortHash TEXT(64),
+  PasswortHash TEXT(255),
   BenutzerArt SHORT DEFAULT 0,
-  Gesperrt YESNO
+  Gesperrt YESNO,
+  Fehlversuche LONG DEFAULT 0
 );
 CREATE UNIQUE INDEX User_Name ON [User] (Name);
 

@@ -30,6 +30,22 @@ class cls_Projekt {
   cls_Projekt(const cls_Projekt&) = delete;
   cls_Projekt& operator=(const cls_Projekt&) = delete;
 
+  // ---- Creating ----
+
+  // Adds a project numbered sProNr (with IsRVProj = bIsRVProj) and answers
+  // its Id in lProjID.  The current user must hold the right "PROJ_NEW";
+  // when nobody is logged in, the login comes first.  A missing project
+  // database is made from its empty template.  An empty sProNr is replaced
+  // by a placeholder, "<Neues Projekt>" and the user's id, which marks the
+  // project as not numbered yet: its creator receives the rights on it at
+  // its first save.  A project created with a number is its creator's at
+  // once.  When the login or the right is refused (the user is told), or
+  // the database cannot be made, the answer is false and nothing changes;
+  // after any other failure lProjID is -1.  The instance's current project
+  // and field cache stay as they are.
+  bool bProjektNeu(int32_t& lProjID, std::string& sProNr, bool& bIsRVProj);
+  bool bProjektNeu(int32_t& lProjID);
+
   // ---- Reading ----
 
   // Loads the project with identity lProjID (when not 0, it wins) or number

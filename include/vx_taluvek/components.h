@@ -9,7 +9,9 @@
 #ifndef VX_TALUVEK_COMPONENTS_H_
 #define VX_TALUVEK_COMPONENTS_H_
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "vx_taluvek/error.h"
@@ -28,6 +30,16 @@ ComponentFactory RegisterComponent(const std::string& program_id,
 // Creates the component registered under `program_id`.  Raises 429 "ActiveX
 // component can't create object" when none is, or when its factory fails.
 ObjectRef CreateObject(const std::string& program_id);
+
+// Creates the component registered under T::kProgramId and answers it as a
+// T.  Raises 429 as CreateObject does, and 438 "Object doesn't support this
+// property or method" when what was registered there is no T.
+template <typename T>
+std::shared_ptr<T> CreateComponent() {
+  auto component = std::dynamic_pointer_cast<T>(CreateObject(T::kProgramId));
+  if (!component) Raise(438);
+  return component;
+}
 
 // The suite's server access component.  Its first property is the database
 // kind: greater than 1 means that the suite's data lie on a database server.
@@ -72,6 +84,75 @@ class Uebersetzer : public Object {
                              const Variant& optional1, const Variant& optional2,
                              const Variant& optional3,
                              const std::string& kunden_trt) = 0;
+};
+
+// ---- Users and rights ----
+//
+// Answers that the suite's components give as variants are converted by
+// their callers (CBool, CLng), as a late-bound caller does: a component may
+// answer any value that converts.
+
+// The logged-in user as the whole process knows it: every instance reads
+// and writes the same name and id, so that a login made through one
+// component is taken over by the others.
+class AktUser : public Object {
+ public:
+  static constexpr const char* kProgramId = "vx_UserVerw.AktUser";
+  virtual std::string Name() = 0;
+  virtual void Name(const std::string& value) = 0;
+  virtual int32_t Id() = 0;  // 0 while nobody is logged in
+  virtual void Id(int32_t value) = 0;
+};
+
+// The rights component that answers whether a user holds a module right
+// ("PROJ_NEW", "UV_START", ...).
+class Recht : public Object {
+ public:
+  static constexpr const char* kProgramId = "vx_BeRecht.clsRecht";
+  virtual void UserId(int32_t value) = 0;
+  virtual void Kuerzel(const std::string& value) = 0;
+  // True when the user set holds the right set.
+  virtual Variant HatRecht() = 0;
+};
+
+// The rights component that records a group's rights on a data object.
+class Berechtigung : public Object {
+ public:
+  static constexpr const char* kProgramId = "vx_BeRecht.clsBerechtigung";
+  // A user (whose single-user group receives the rights), or a group when
+  // bUserIdIstGrpId is true.
+  virtual void UserId(int32_t value) = 0;
+  virtual void bUserIdIstGrpId(bool value) = 0;
+  virtual void typ(const std::string& value) = 0;      // "PR", "ST", "LV", ...
+  virtual void Kuerzel(const std::string& value) = 0;  // the object's key
+  virtual void GibBerechtigung(bool& Lesen, bool& Schreiben,
+                               bool& Besitzer) = 0;
+};
+
+// The user administration: the login dialog and the check of a user's
+// name and password.
+class UserVerw : public Object {
+ public:
+  static constexpr const char* kProgramId = "vx_UserVerw.clsUserVerw";
+
+  // Answers of VerifyUser.
+  static constexpr int32_t kUnknownUser = 1;
+  static constexpr int32_t kWrongPassword = 2;
+  static constexpr int32_t kInconsistent = 3;
+  static constexpr int32_t kVerified = 4;
+
+  // Shows the login dialog under `caption`; true when the person confirmed
+  // it with a name and a password.
+  virtual Variant ShowLogin(const std::string& caption) = 0;
+  // Checks the name and password entered; one of the answers above.
+  virtual Variant VerifyUser() = 0;
+  virtual std::string Username() = 0;
+  virtual void Username(const std::string& value) = 0;
+  virtual Variant UserId() = 0;  // of the verified user
+  virtual Variant IsSuperUser() = 0;
+  virtual Variant IsSuperReader() = 0;
+  // The kind of user `user_id` (1: administrator).
+  virtual Variant GetBenutzerArt(int32_t& user_id) = 0;
 };
 
 }  // namespace vx

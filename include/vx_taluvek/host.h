@@ -51,6 +51,10 @@ enum MsgBoxResult : int32_t {
 inline constexpr int32_t kStopIcon = 16;
 inline constexpr int32_t kSystemModal = 4096;
 inline constexpr int32_t kStopSystemModal = kSystemModal | kStopIcon;  // 4112
+inline constexpr int32_t kExclamationIcon = 48;
+inline constexpr int32_t kExclamationSystemModal =
+    kSystemModal | kExclamationIcon;  // 4144
+inline constexpr int32_t kOkCancel = 1;
 
 // The hourglass mouse pointer.
 inline constexpr int32_t kPointerHourglass = 11;
@@ -67,6 +71,12 @@ struct HostHooks {
   std::function<void()> do_events;
   // The program's executable name without extension.
   std::function<std::string()> executable_name;
+  // Asks the person for a user name and a password under `caption`; false
+  // when cancelled, or when nobody is there to answer.  Without this hook
+  // no login dialog can be shown and every login is cancelled.
+  std::function<bool(const std::string& caption, std::string& name,
+                     std::string& password)>
+      login;
 };
 
 // Installs the hosting program's hooks for the whole process.

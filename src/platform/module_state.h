@@ -34,6 +34,18 @@ struct ModuleState {
   // Users: the logged-in user's identity, 0 while nobody is logged in.  The
   // login sets it; saving a new project grants this user the rights on it.
   int32_t lUserId = 0;
+  std::string sUserName;
+  bool bIsSuperUser = false;
+  bool bIsSuperReader = false;
+  int32_t lBenutzerArt = 0;  // 1: administrator
+  // Users: the answers of bUserVerwAktiv and bVererbungAn, asked once per
+  // thread.
+  struct {
+    bool aktiv_geprueft = false;
+    bool aktiv = false;
+    bool vererbung_geprueft = false;
+    bool vererbung_an = false;
+  } RechteCache;
 };
 
 // The calling thread's module state.

@@ -22,14 +22,19 @@ const Parameter kIdInOut{ParamType::kLong, /*by_ref=*/true};
 const Parameter kTextInOut{ParamType::kText, /*by_ref=*/true};
 const Parameter kVariantInOut{ParamType::kVariant, /*by_ref=*/true};
 const Parameter kTextByValue{ParamType::kText, /*by_ref=*/false};
+const Parameter kOptionalTextInOut{ParamType::kText, /*by_ref=*/true,
+                                   /*optional=*/true, Variant("")};
+const Parameter kOptionalBooleanInOut{ParamType::kBoolean, /*by_ref=*/true,
+                                      /*optional=*/true, Variant(false)};
 
 // The members of _cls_Projekt in the order of the interface.
-//
-// bProjektNeu (0x60030008) is not published yet: it comes with the creation
-// of projects, and until then its name and identifier answer 438 like any
-// member the object does not have.
 const std::vector<Member>& Members() {
   static const std::vector<Member> members = {
+      {"bProjektNeu", 0x60030008, kInvokeMethod,
+       {kIdInOut, kOptionalTextInOut, kOptionalBooleanInOut},
+       [](cls_Projekt& p, CallArguments& a) {
+         return Variant(p.bProjektNeu(a.Long(0), a.Text(1), a.Boolean(2)));
+       }},
       {"bProjWrite", 0x60030009, kInvokeMethod, {kIdInOut, kTextInOut},
        [](cls_Projekt& p, CallArguments& a) {
          return Variant(p.bProjWrite(a.Long(0), a.Text(1)));

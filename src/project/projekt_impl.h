@@ -129,10 +129,18 @@ struct cls_Projekt::Impl {
   // Writes the cache to the row `lProjID`, adding one when there is none;
   // `lProjID` receives lProjektId (projekt_speichern.cc).
   bool ProjektSpeichern(int32_t& lProjID);
+  // Whether the current user may create a project, logging in first when
+  // nobody is (projekt_neu.cc).
+  static bool RechtNeuesProjekt();
 
  private:
   void RecordFailure(int32_t number, const char* text) noexcept;
 };
+
+// The number of a project created without one, by user `user_id`: it marks
+// the project as not numbered yet (see bProjektNeu).
+inline constexpr const char* kUnnumbered = "<Neues Projekt>";
+std::string PlaceholderNumber(int32_t user_id);
 
 // The condition "ProNr = '<number>'" with the number trimmed and its
 // apostrophes doubled, so that no number can end the text early.

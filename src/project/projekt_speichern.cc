@@ -13,10 +13,6 @@ namespace vx {
 
 namespace {
 
-
-// A stored number holding this marks a project not numbered yet: its
-// creator receives the rights on it when it is first saved.
-constexpr const char* kUnnumbered = "<Neues Projekt>";
 // The previous number of a row that the save adds.
 constexpr const char* kAddedRow = "<Neues Projekt>>>";
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "project/projekt_test_util.h"
-#include "users/rights_grant.h"
 
 namespace vx {
 namespace {
@@ -17,9 +16,7 @@ class ProjektSpeichernTest : public testing::ProjektTest {
   void SetUp() override {
     id4711 = Add("4711", "ProBez, NNF, Baubeginn, Bemerkung, LastUser",
                  "'Neubau', 1.5, #3/1/2024#, 'alt', 7");
-    SetRightsObserver([this](const RightsRequest& r) { rights.push_back(r); });
   }
-  void TearDown() override { SetRightsObserver(nullptr); }
 
   bool Load(cls_Projekt& p, int32_t id) {
     std::string nr;
@@ -35,7 +32,6 @@ class ProjektSpeichernTest : public testing::ProjektTest {
     return p.bProjWrite(id, nr);
   }
   int32_t id4711 = 0;
-  std::vector<RightsRequest> rights;
 };
 
 TEST_F(ProjektSpeichernTest, SavesTheCacheIntoTheRowOfTheNumber) {
@@ -66,7 +62,6 @@ TEST_F(ProjektSpeichernTest, SavesTheCacheIntoTheRowOfTheNumber) {
   EXPECT_EQ(Stored(id, "LastUser"), Variant(7));
   EXPECT_GE(CDate(Stored(id, "Aktualisierung")).serial, before.serial - 1e-4);
   EXPECT_EQ(Rows(), 1);
-  EXPECT_TRUE(rights.empty());  // numbered from the start
 
   // Remarks travel as the bytes of their 16-bit code units, both ways.
   const ByteArray remarks = TextToUtf16Bytes("Dach undicht – Gewährleistung");
@@ -89,42 +84,9 @@ TEST_F(ProjektSpeichernTest, UnknownIdentityAddsACopyOfTheCache) {
   EXPECT_EQ(Rows(), 2);
   EXPECT_EQ(Stored(id, "ProBez"), Variant("Neubau"));
   EXPECT_EQ(Stored(id, "NNF"), Variant(1.5));
-  // The new row is its creator's.
-  ASSERT_EQ(rights.size(), 2u);
-  EXPECT_EQ(rights[0].kind, RightsRequest::Kind::kGrant);
-  EXPECT_EQ(rights[0].id, 12);
-  EXPECT_EQ(rights[0].typ, "PR");
-  EXPECT_EQ(rights[0].kuerzel, "4711");
-  EXPECT_TRUE(rights[0].lesen && rights[0].schreiben && rights[0].besitzer);
-  EXPECT_FALSE(rights[0].id_ist_gruppe);
-  EXPECT_EQ(rights[1].kind, RightsRequest::Kind::kInherit);
 }
 
-TEST_F(ProjektSpeichernTest, FirstSaveOfAnUnnumberedProjectGrantsTheRights) {
-  const int32_t neu = Add("<Neues Projekt>12");
-  cls_Projekt p;
-  ASSERT_TRUE(Load(p, neu));
-  EXPECT_TRUE(Set(p, "ProNr", "O'Neil"));
-  int32_t id = neu;
-  ASSERT_TRUE(Save(p, id));
-  EXPECT_TRUE(rights.empty());  // nobody logged in
-
-  Execute("UPDATE Projekt SET ProNr = '<Neues Projekt>12'");
-  State().lUserId = 12;
-  ASSERT_TRUE(Save(p, id));
-  ASSERT_EQ(rights.size(), 2u);
-  EXPECT_EQ(rights[0].kuerzel, "O'Neil");  // the number as saved
-  EXPECT_EQ(p.sProjektNr(), "O'Neil");
-
-  // Now numbered: saved by its number, and no further rights.
-  rights.clear();
-  id = 0;
-  ASSERT_TRUE(Save(p, id, "O'Neil"));
-  EXPECT_EQ(id, neu);
-  EXPECT_TRUE(rights.empty());
-}
-
-TEST_F(ProjektSpeichernTest, FailedUpdateGrantsNoRights) {
+TEST_F(ProjektSpeichernTest, FailedUpdateIsReported) {
   const int32_t neu = Add("<Neues Projekt>12");
   State().lUserId = 12;
   cls_Projekt p;
@@ -136,11 +98,9 @@ TEST_F(ProjektSpeichernTest, FailedUpdateGrantsNoRights) {
   }
   EXPECT_EQ(p.lProjektErrNum(), 3218);
   EXPECT_EQ(p.sProjektErrText(), dao::DaoDescription(3218));
-  EXPECT_TRUE(rights.empty());
   EXPECT_EQ(Stored(neu, "Aktualisierung"), Variant::Null());
   EXPECT_EQ(id, neu);
   ASSERT_TRUE(Save(p, id));  // the lock gone, the same cache saves
-  EXPECT_EQ(rights.size(), 2u);
 }
 
 TEST_F(ProjektSpeichernTest, SaveLeavesTheLockFlagToLocking) {

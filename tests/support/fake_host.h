@@ -33,6 +33,7 @@ class FakeHost : public LinuxHost {
   // Records the pause without waiting.
   void Sleep(int32_t milliseconds) override;
   void DoEvents() override { ++do_events; }
+  void Beep() override { ++beeps; }
   int32_t GetMousePointer() override { return mouse_pointer; }
   void SetMousePointer(int32_t pointer) override;
   // A drive type set for a path in `drive_types` wins over the real one.
@@ -43,6 +44,7 @@ class FakeHost : public LinuxHost {
   int32_t message_box_answer = 0;
   std::vector<int32_t> sleeps;
   int do_events = 0;
+  int beeps = 0;
   int32_t mouse_pointer = 0;
   std::vector<int32_t> pointer_history;
   std::map<std::string, int32_t> drive_types;
