@@ -332,6 +332,8 @@ void MoveContent(const fs::path& from, const fs::path& to,
   }
   if (ec) RaiseFileError("kann nicht durchsuchen:", from.string(), ec);
   for (const fs::path& file : files) Rename(file, to / file.filename());
+}
+
 // A new installation starts without its user administration (RechtDatei
 // holds a row), so that its first administrator can be made from the
 // shell before anybody has to log in.

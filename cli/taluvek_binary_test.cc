@@ -208,6 +208,8 @@ TEST_F(TaluvekBinaryTest, AFolderNameEndingWithABlankWorks) {
   Outcome o = Run("projekt zeigen 4711", "", "TARVANO_HOME=" + ShellWord(blank));
   EXPECT_EQ(o.code, 0) << o.err;
   EXPECT_NE(o.out.find("Kindergarten"), std::string::npos) << o.out;
+}
+
 TEST_F(TaluvekBinaryTest, UsersRightsAndProjectsFromTheShell) {
   if (std::string(kBinary).empty()) {
     GTEST_SKIP() << "built without VX_TALUVEK_BINARY, the program's path";
