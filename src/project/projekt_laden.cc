@@ -14,28 +14,24 @@ namespace {
 
 constexpr int32_t kTextType = 10;
 
-// Fills `entry` from `field`.  The remarks travel as the bytes of their
-// 16-bit code units, as the suite's programs expect them.
-void Fill(ProjektFeld& entry, dao::Field& field) {
-  Variant value = field.Value();
-  if (value.IsNull()) {
-    entry.bIstNull = true;
-    return;
-  }
-  entry.bIstNull = false;
-  if (entry.sName == "BEMERKUNG") {
+}  // namespace
+
+// The remarks travel as the bytes of their 16-bit code units, as the
+// suite's programs expect them.
+ColumnValue CachedForm(const std::string& upper_name, dao::Field& field) {
+  ColumnValue cached{field.Value(), false};
+  if (cached.value.IsNull()) {
+    cached.is_null = true;
+  } else if (upper_name == "BEMERKUNG") {
     if (field.FieldSize() >= 1) {
       int32_t type = 0;
-      entry.vWert = CByteArray(FieldValue(&field, type));
+      cached.value = CByteArray(FieldValue(&field, type));
     } else {
-      entry.vWert = ByteArray();
+      cached.value = ByteArray();
     }
-  } else {
-    entry.vWert = std::move(value);
   }
+  return cached;
 }
-
-}  // namespace
 
 std::string ColumnText(dao::Field* field) {
   if (field == nullptr) return std::string();
@@ -45,13 +41,8 @@ std::string ColumnText(dao::Field* field) {
 
 void cls_Projekt::Impl::ProjektLaden() {
   aProjektFelder.Reset(1);
-  std::string sql;
-  if (!sProjektNr.empty()) {
-    sql = "SELECT * FROM Projekt WHERE " + ProNrCondition(sProjektNr);
-  }
-  if (lProjektId != 0) {
-    sql = "SELECT * FROM Projekt WHERE Id = " + std::to_string(lProjektId);
-  }
+  const std::vector<std::string> conditions =
+      ProjektConditions(lProjektId, sProjektNr);
 
   if (!OpenProjektDb(sProjektDatei, Pause::k200ms)) {
     RecordPending();
@@ -60,12 +51,18 @@ void cls_Projekt::Impl::ProjektLaden() {
     return;
   }
   RsHandle rs;
-  if (!Attempt(Pause::kNone, [&] {
-        rs = oProjektDb->OpenRecordset(sql, Variant(dao::kOpenSnapshot));
-      })) {
-    RecordPending();
+  for (const std::string& condition : conditions) {
     Finish(rs);
-    return;
+    if (!Attempt(Pause::kNone, [&] {
+          rs = oProjektDb->OpenRecordset(
+              "SELECT * FROM Projekt WHERE " + condition,
+              Variant(dao::kOpenSnapshot));
+        })) {
+      RecordPending();
+      Finish(rs);
+      return;
+    }
+    if (rs->RecordCount() >= 1) break;
   }
 
   dao::Fields& fields = rs->Fields();
@@ -85,8 +82,12 @@ void cls_Projekt::Impl::ProjektLaden() {
   aProjektFelder.Name(names);
   for (int32_t i = 0; i < count; ++i) {
     // A column that cannot be read stays empty; the load goes on.
-    ResumeNext(
-        [&] { Fill(aProjektFelder[static_cast<size_t>(i)], fields[i]); });
+    ResumeNext([&] {
+      ProjektFeld& entry = aProjektFelder[static_cast<size_t>(i)];
+      ColumnValue cached = CachedForm(entry.sName, fields[i]);
+      entry.vWert = std::move(cached.value);
+      entry.bIstNull = cached.is_null;
+    });
   }
 
   // The named columns, found through the cache's name index.
@@ -108,6 +109,7 @@ void cls_Projekt::Impl::ProjektLaden() {
   ResumeNext([&] { Land = ColumnText(field("PROLAND")); });
   ResumeNext([&] { PLZ = ColumnText(field("PROPLZ")); });
   ResumeNext([&] { Ort = ColumnText(field("PROORT")); });
+  aProjektFelder.set_row_id(lProjektId);
   // What went wrong with single columns is not the load's failure.
   Record(0, "");
   Finish(rs);
