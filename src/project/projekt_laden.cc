@@ -90,25 +90,32 @@ void cls_Projekt::Impl::ProjektLaden() {
     });
   }
 
-  // The named columns, found through the cache's name index.
-  auto field = [&](const std::string& upper_name) -> dao::Field* {
+  // The named columns, taken from the cache just filled: a null or empty
+  // column gives "", so that a property never keeps an earlier project's
+  // value.
+  auto text = [&](const std::string& upper_name) -> std::string {
     const std::optional<size_t> i = aProjektFelder.Position(upper_name);
-    return i ? &fields[static_cast<int32_t>(*i)] : nullptr;
+    if (!i || *i >= aProjektFelder.size()) return std::string();
+    const ProjektFeld& entry = aProjektFelder[*i];
+    return entry.bIstNull ? std::string() : CStr(entry.vWert);
   };
-  ResumeNext([&] { sProjektNr = ColumnText(field("PRONR")); });
+  ResumeNext([&] { sProjektNr = text("PRONR"); });
   ResumeNext([&] {
-    if (dao::Field* id = field("ID")) lProjektId = CLng(id->Value());
+    const std::optional<size_t> i = aProjektFelder.Position("ID");
+    if (i && *i < aProjektFelder.size() && !aProjektFelder[*i].bIstNull) {
+      lProjektId = CLng(aProjektFelder[*i].vWert);
+    }
   });
-  ResumeNext([&] { sProjektBez = ColumnText(field("PROBEZ")); });
-  ResumeNext([&] { sProjWaehrung = ColumnText(field("PROWAEHRUNG")); });
-  ResumeNext([&] { FlurNr = ColumnText(field("FLURNR")); });
-  ResumeNext([&] { FlurStueckNr = ColumnText(field("FLURSTUECKNR")); });
-  ResumeNext([&] { Gemeinde = ColumnText(field("GEMEINDE")); });
-  ResumeNext([&] { Gemarkung = ColumnText(field("GEMARKUNG")); });
-  ResumeNext([&] { Strasse = ColumnText(field("PROSTRASSE")); });
-  ResumeNext([&] { Land = ColumnText(field("PROLAND")); });
-  ResumeNext([&] { PLZ = ColumnText(field("PROPLZ")); });
-  ResumeNext([&] { Ort = ColumnText(field("PROORT")); });
+  ResumeNext([&] { sProjektBez = text("PROBEZ"); });
+  ResumeNext([&] { sProjWaehrung = text("PROWAEHRUNG"); });
+  ResumeNext([&] { FlurNr = text("FLURNR"); });
+  ResumeNext([&] { FlurStueckNr = text("FLURSTUECKNR"); });
+  ResumeNext([&] { Gemeinde = text("GEMEINDE"); });
+  ResumeNext([&] { Gemarkung = text("GEMARKUNG"); });
+  ResumeNext([&] { Strasse = text("PROSTRASSE"); });
+  ResumeNext([&] { Land = text("PROLAND"); });
+  ResumeNext([&] { PLZ = text("PROPLZ"); });
+  ResumeNext([&] { Ort = text("PROORT"); });
   aProjektFelder.set_row_id(lProjektId);
   // What went wrong with single columns is not the load's failure.
   Record(0, "");
