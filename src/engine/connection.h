@@ -32,7 +32,7 @@ inline constexpr int kBusyTimeoutMs = 200;
 // How long a write transaction waits for its write lock while other users
 // write: long enough for a queue of writers (each holds the lock for one
 // synced commit), short enough that a lock which never comes is reported.
-inline constexpr int kWriteLockWaitMs = 2000;
+inline constexpr int kWriteLockWaitMs = 5000;
 
 // An object that uses statements of a connection and must let go of them
 // before the connection closes (an open recordset).
