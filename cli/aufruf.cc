@@ -1,5 +1,6 @@
 #include "cli/aufruf.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -245,15 +246,36 @@ int RunScript(const std::string& file, bool json, std::ostream& out,
               std::ostream& err) {
   std::ifstream stream;
   if (file != "-") {
-    stream.open(file);
-    if (!stream) {
+    // A folder opens as a stream that reads nothing, which would pass as an
+    // empty script.
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(file, ignored)) stream.open(file);
+    if (!stream.is_open()) {
       err << kCommand << ": kann " << file << " nicht lesen\n";
       return kExitFailed;
     }
   }
-  auto calls = ReadScript(file == "-" ? std::cin : stream, err);
+  std::istream& in = file == "-" ? std::cin : stream;
+  auto calls = ReadScript(in, err);
   if (!calls) return kExitUsage;
-  Caller caller(NewObject(), json, out, err);
+  if (in.bad()) {
+    err << kCommand << ": kann " << file << " nicht lesen\n";
+    return kExitFailed;
+  }
+  std::shared_ptr<Dispatch> object = NewObject();
+  // Every call is checked before the first one runs, so that a wrong line
+  // further down never leaves the lines above it done.
+  for (const auto& [number, call] : *calls) {
+    try {
+      object->CheckCall(object->GetIDOfName(call.member), call.kind,
+                        call.args);
+    } catch (const Error& e) {
+      err << kCommand << " (Zeile " << number << "): " << call.member
+          << ": Fehler " << e.number() << ": " << e.description() << "\n";
+      return kExitUsage;
+    }
+  }
+  Caller caller(object, json, out, err);
   for (auto& [number, call] : *calls) {
     int code =
         caller.Run(std::move(call), " (Zeile " + std::to_string(number) + ")");

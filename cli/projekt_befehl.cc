@@ -1,16 +1,21 @@
 #include "cli/projekt_befehl.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
+#include <iostream>
 #include <optional>
 #include <utility>
 
 #include "cli/argument_text.h"
+#include "cli/column_input.h"
 #include "cli/outcome.h"
 #include "cli/projekt_neu.h"
 #include "cli/value_text.h"
 #include "config/directories.h"
 #include "data/connections.h"
+#include "engine/field_types.h"
 #include "platform/text.h"
 #include "vx_taluvek/cls_projekt.h"
 #include "vx_taluvek/error.h"
@@ -25,7 +30,8 @@ constexpr const char* kExitCodes =
 
 constexpr const char* kOverview =
     "Aufruf: taluvek [--ini NAME] projekt zeigen (NR | --id ID) [--json]\n"
-    "        taluvek [--ini NAME] projekt setzen (NR | --id ID) SPALTE=WERT ...\n"
+    "        taluvek [--ini NAME] projekt setzen (NR | --id ID) [--trotz-sperre]\n"
+    "                SPALTE=WERT ...\n"
     "        taluvek [--ini NAME] projekt sperren (NR | --id ID)\n"
     "        taluvek [--ini NAME] projekt entsperren (NR | --id ID)\n"
     "        taluvek [--ini NAME] projekt alle-entsperren\n"
@@ -55,18 +61,27 @@ constexpr const char* kZeigenUsage =
     "in Texten erscheinen als \\n.\n";
 
 constexpr const char* kSetzenUsage =
-    "Aufruf: taluvek [--ini NAME] projekt setzen (NR | --id ID) SPALTE=WERT ...\n"
+    "Aufruf: taluvek [--ini NAME] projekt setzen (NR | --id ID) [--trotz-sperre]\n"
+    "                SPALTE=WERT ...\n"
     "\n"
     "Liest das Projekt (bProjektRead), ändert die Spalten im Zwischenspeicher\n"
     "des Projektobjekts (bProjektDatenWrite) und speichert es (bProjWrite).\n"
-    "Nimmt eine Spalte ihren Wert nicht an (ein Text, der keine Zahl ist, für\n"
-    "eine Zahlenspalte; die Spalten Id und Aktualisierung, die das Speichern\n"
-    "selbst setzt), wird das gemeldet und der Rückgabewert ist 1.\n"
+    "Gespeichert werden nur die geänderten Spalten; hat ein anderer Benutzer\n"
+    "eine davon inzwischen geändert, wird nichts gespeichert (lProjektErrNum\n"
+    "3197). Nimmt eine Spalte ihren Wert nicht an (die Spalten Id und\n"
+    "Aktualisierung, die das Speichern selbst setzt), wird das gemeldet und\n"
+    "der Rückgabewert ist 1. Ein gesperrtes Projekt (sperren) wird nur mit\n"
+    "--trotz-sperre geändert.\n"
     "\n"
     "SPALTE ist der Name einer Spalte (ohne Rücksicht auf Groß- und\n"
-    "Kleinschreibung). WERT ist ein Text, den das Projektobjekt beim\n"
-    "Speichern in den Typ der Spalte wandelt (Zahlen nach den Regeln der\n"
-    "Region, in de_DE also 12,5). Andere Werte schreiben sich so:\n";
+    "Kleinschreibung), nie ihre Position. WERT ist ein Text. Für Zahlenspalten\n"
+    "gilt das Dezimaltrennzeichen der Region (in de_DE also 12,5); Tausender-\n"
+    "trennzeichen und das jeweils andere Zeichen sind nicht erlaubt, da sie\n"
+    "je nach Region anders gelesen würden. Ein Datum schreibt sich am besten\n"
+    "JJJJ-MM-TT; andere Formen liest die Region, und die Lesart wird gezeigt.\n"
+    "Ja/Nein-Spalten nehmen Wahr, Falsch, ja, nein, True und False. Eine\n"
+    "leere Projektnummer (ProNr) ist nicht erlaubt. Andere Werte schreiben\n"
+    "sich so:\n";
 
 constexpr const char* kSperrenUsage =
     "Aufruf: taluvek [--ini NAME] projekt sperren (NR | --id ID)\n"
@@ -84,10 +99,13 @@ constexpr const char* kEntsperrenUsage =
 constexpr const char* kAlleEntsperrenUsage =
     "Aufruf: taluvek [--ini NAME] projekt alle-entsperren\n"
     "\n"
-    "Hebt die Sperre aller Projekte auf (bProjektUnLockAll).\n";
+    "Hebt die Sperre aller Projekte auf (bProjektUnLockAll), auch die anderer\n"
+    "Benutzer. Ist die Standardeingabe ein Terminal, wird vorher gefragt.\n";
 
 constexpr const char* kIdOption =
     "  --id ID       das Projekt mit der Id ID statt einer Nummer\n";
+constexpr const char* kDespiteLockOption =
+    "  --trotz-sperre  ändert auch ein gesperrtes Projekt\n";
 constexpr const char* kJsonOption =
     "  --json        ein JSON-Objekt statt der Zeilen: Zahlen als Zahlen,\n"
     "                Wahrheitswerte als true und false, leere Spalten als null,\n"
@@ -100,7 +118,9 @@ struct Request {
   int32_t id = 0;       // 0: the project is named by `nr`
   std::string nr;
   bool json = false;
-  Columns columns;  // SPALTE=WERT in the order given
+  bool despite_lock = false;  // --trotz-sperre
+  Columns columns;            // SPALTE=WERT in the order given
+  std::istream* ask = nullptr;  // where the answer to a question comes from
 };
 
 // How a subcommand is called and what it does.
@@ -110,13 +130,14 @@ struct Subcommand {
   bool names_project;  // takes NR or --id ID
   bool takes_columns;  // takes SPALTE=WERT ...
   bool takes_json;
+  bool asks;  // asks before it acts when standard input is a terminal
   int (*run)(const Request& request, std::ostream& out, std::ostream& err);
 };
 
-// "Projekt 4711 (Id 7)".
+// "Projekt 4711 (Id 7)", "Projekt ohne Nummer (Id 8)".
 std::string Label(int32_t id, const std::string& nr) {
-  return "Projekt " + PlainText(Variant(nr)) + " (Id " + std::to_string(id) +
-         ")";
+  return "Projekt " + (nr.empty() ? "ohne Nummer" : PlainText(Variant(nr))) +
+         " (Id " + std::to_string(id) + ")";
 }
 
 int ReportFalseOf(const Request& request, const std::string& operation,
@@ -126,33 +147,57 @@ int ReportFalseOf(const Request& request, const std::string& operation,
   return kExitFailed;
 }
 
-// The names of the columns of Projekt, in the order of the field cache
-// (that of "SELECT * FROM Projekt").  The project object keeps them to
-// itself, so they are read from the table.
-std::vector<std::string> ColumnNames(int32_t id) {
+// Reads the project the request names into `projekt`; `id` and `nr` become
+// its Id and number.  bProjektRead answers False for a project whose number
+// is empty, since its test asks for a number, though it has read the row:
+// by its Id such a project is read all the same.
+bool ReadProjekt(cls_Projekt& projekt, const Request& request, int32_t& id,
+                 std::string& nr) {
+  id = request.id;
+  nr = request.nr;
+  if (projekt.bProjektRead(id, nr)) return true;
+  if (request.id == 0 || projekt.lProjektErrNum() != 0 ||
+      projekt.nProjektfieldscount() == 0 ||
+      projekt.lProjektId() != request.id || !projekt.sProjektNr().empty()) {
+    return false;
+  }
+  nr.clear();
+  return true;
+}
+
+struct Column {
+  std::string name;
+  int16_t type;  // the engine's type code
+};
+
+// The columns of Projekt, in the order of the field cache (that of
+// "SELECT * FROM Projekt").  The project object keeps them to itself, so
+// they are read from the table.
+std::vector<Column> ProjektColumns(int32_t id) {
   Variant connect(kBareConnect);
   DbHandle db = OpenDb(GetVerzeichnis("PROJEKT", true, false) + "PROJEKT.VX3DB",
                        false, Variant(true), connect, true);
   RsHandle rs = db->OpenRecordset(
       "SELECT * FROM Projekt WHERE Id = " + std::to_string(id),
       Variant(dao::kOpenSnapshot));
-  std::vector<std::string> names;
+  std::vector<Column> columns;
   for (int32_t i = 0; i < rs->Fields().Count(); ++i) {
-    names.push_back(rs->Fields()[i].Name());
+    columns.push_back({rs->Fields()[i].Name(), rs->Fields()[i].Type()});
   }
   CloseRs(rs);
   CloseDb(db);
-  return names;
+  return columns;
 }
 
 int RunZeigen(const Request& request, std::ostream& out, std::ostream& err) {
   cls_Projekt projekt;
-  int32_t id = request.id;
-  std::string nr = request.nr;
-  if (!projekt.bProjektRead(id, nr)) {
+  int32_t id = 0;
+  std::string nr;
+  if (!ReadProjekt(projekt, request, id, nr)) {
     return ReportFalseOf(request, "bProjektRead", projekt, err);
   }
-  std::vector<std::string> names = ColumnNames(id);
+  std::vector<std::string> names;
+  for (const Column& column : ProjektColumns(id)) names.push_back(column.name);
   std::vector<Variant> values;
   for (size_t i = 0; i < names.size(); ++i) {
     Variant index(static_cast<int32_t>(i));
@@ -213,14 +258,51 @@ bool NamedAgainLater(const Columns& columns, size_t i) {
   return false;
 }
 
+// Whether the project in `projekt` carries the lock flag: somebody is
+// editing it.
+bool IsLocked(cls_Projekt& projekt) {
+  Variant flag("SatzLockKZ");
+  try {
+    return CBool(projekt.vProjektDatenRead(flag));
+  } catch (const Error&) {
+    return false;  // empty: no flag set
+  }
+}
+
 int RunSetzen(const Request& request, std::ostream& out, std::ostream& err) {
   cls_Projekt projekt;
-  int32_t id = request.id;
-  std::string nr = request.nr;
-  if (!projekt.bProjektRead(id, nr)) {
+  int32_t id = 0;
+  std::string nr;
+  if (!ReadProjekt(projekt, request, id, nr)) {
     return ReportFalseOf(request, "bProjektRead", projekt, err);
   }
+  if (IsLocked(projekt) && !request.despite_lock) {
+    err << request.command << ": " << Label(id, nr)
+        << " ist gesperrt: jemand bearbeitet es. Mit --trotz-sperre wird es "
+           "trotzdem geändert.\n";
+    return kExitFailed;
+  }
+  // Texts for numbers, dates and yes/no columns are read here, so that no
+  // value is taken by a rule of the region that the caller did not mean.
+  const std::vector<Column> columns = ProjektColumns(id);
+  Columns values;
   for (const auto& [column, value] : request.columns) {
+    int16_t type = dao::kTypeText;
+    for (const Column& c : columns) {
+      if (EqualsNoCase(c.name, Trim(column))) type = c.type;
+    }
+    ColumnInput input = ColumnInputOf(value, type);
+    if (!input.value) {
+      err << request.command << ": " << PlainText(Variant(column)) << ": "
+          << input.message << "\n";
+      return kExitUsage;
+    }
+    if (!input.message.empty()) {
+      out << PlainText(Variant(column)) << ": " << input.message << "\n";
+    }
+    values.emplace_back(column, std::move(*input.value));
+  }
+  for (const auto& [column, value] : values) {
     Variant data = value;
     Variant name(column);
     if (!projekt.bProjektDatenWrite(data, name)) {
@@ -234,15 +316,17 @@ int RunSetzen(const Request& request, std::ostream& out, std::ostream& err) {
   }
 
   cls_Projekt check;
-  int32_t check_id = id;
+  Request saved;
+  saved.id = id;
+  int32_t check_id = 0;
   std::string check_nr;
-  if (!check.bProjektRead(check_id, check_nr)) {
+  if (!ReadProjekt(check, saved, check_id, check_nr)) {
     return ReportFalseOf(request, "bProjektRead", check, err);
   }
   bool all_taken = true;
-  for (size_t i = 0; i < request.columns.size(); ++i) {
-    const auto& [column, value] = request.columns[i];
-    if (NamedAgainLater(request.columns, i)) continue;  // the last one counts
+  for (size_t i = 0; i < values.size(); ++i) {
+    const auto& [column, value] = values[i];
+    if (NamedAgainLater(values, i)) continue;  // the last one counts
     Variant name(column);
     Variant stored = check.vProjektDatenRead(name);
     if (!HoldsRequested(value, stored)) {
@@ -274,9 +358,9 @@ int RunSperren(const Request& request, std::ostream& out, std::ostream& err) {
 int RunEntsperren(const Request& request, std::ostream& out,
                   std::ostream& err) {
   cls_Projekt projekt;
-  int32_t id = request.id;
-  std::string nr = request.nr;
-  if (!projekt.bProjektRead(id, nr)) {
+  int32_t id = 0;
+  std::string nr;
+  if (!ReadProjekt(projekt, request, id, nr)) {
     return ReportFalseOf(request, "bProjektRead", projekt, err);
   }
   if (!projekt.bProjektUnLock(id, nr)) {
@@ -288,6 +372,17 @@ int RunEntsperren(const Request& request, std::ostream& out,
 
 int RunAlleEntsperren(const Request& request, std::ostream& out,
                       std::ostream& err) {
+  if (request.ask) {
+    err << "Alle Projekte entsperren, auch die, die andere gerade "
+           "bearbeiten? [j/N] ";
+    std::string answer;
+    std::getline(*request.ask, answer);
+    const std::string word = UCase(Trim(answer));
+    if (word != "J" && word != "JA") {
+      err << request.command << ": abgebrochen, nichts entsperrt.\n";
+      return kExitFailed;
+    }
+  }
   cls_Projekt projekt;
   if (!projekt.bProjektUnLockAll()) {
     return ReportFalseOf(request, "bProjektUnLockAll", projekt, err);
@@ -297,11 +392,11 @@ int RunAlleEntsperren(const Request& request, std::ostream& out,
 }
 
 constexpr Subcommand kSubcommands[] = {
-    {"zeigen", kZeigenUsage, true, false, true, RunZeigen},
-    {"setzen", kSetzenUsage, true, true, false, RunSetzen},
-    {"sperren", kSperrenUsage, true, false, false, RunSperren},
-    {"entsperren", kEntsperrenUsage, true, false, false, RunEntsperren},
-    {"alle-entsperren", kAlleEntsperrenUsage, false, false, false,
+    {"zeigen", kZeigenUsage, true, false, true, false, RunZeigen},
+    {"setzen", kSetzenUsage, true, true, false, false, RunSetzen},
+    {"sperren", kSperrenUsage, true, false, false, false, RunSperren},
+    {"entsperren", kEntsperrenUsage, true, false, false, false, RunEntsperren},
+    {"alle-entsperren", kAlleEntsperrenUsage, false, false, false, true,
      RunAlleEntsperren},
 };
 
@@ -310,6 +405,7 @@ std::string UsageOf(const Subcommand& sub) {
   if (sub.takes_columns) usage += kArgumentSpellings;
   usage += "\nOptionen:\n";
   if (sub.names_project) usage += kIdOption;
+  if (sub.takes_columns) usage += kDespiteLockOption;
   if (sub.takes_json) usage += kJsonOption;
   return usage + "  -h, --help    diese Hilfe\n" + kExitCodes;
 }
@@ -345,6 +441,8 @@ std::optional<Request> ParseRequest(const Subcommand& sub,
       id_text = arg.substr(5);
     } else if (arg == "--json" && sub.takes_json) {
       request.json = true;
+    } else if (arg == "--trotz-sperre" && sub.takes_columns) {
+      request.despite_lock = true;
     } else if (arg.starts_with("--") || arg == "-h") {
       return usage_error("unbekannte Option '" + arg + "'");
     } else {
@@ -362,6 +460,9 @@ std::optional<Request> ParseRequest(const Subcommand& sub,
     if (positionals.empty()) return usage_error("NR oder --id ID fehlt");
     request.nr = positionals.front();
     positionals.erase(positionals.begin());
+    if (Trim(request.nr).empty()) {
+      return usage_error("NR ist leer (ein Projekt ohne Nummer: --id ID)");
+    }
   }
   if (!sub.takes_columns) {
     if (!positionals.empty()) {
@@ -378,13 +479,26 @@ std::optional<Request> ParseRequest(const Subcommand& sub,
       return usage_error("'" + assignment +
                          "' ist keine Zuweisung SPALTE=WERT");
     }
+    const std::string column = assignment.substr(0, equals);
+    // The project object would take a number as a column's position.
+    if (IsNumeric(Variant(column))) {
+      return usage_error("'" + column +
+                         "' ist kein Spaltenname (SPALTE ist ein Name, keine "
+                         "Position)");
+    }
     std::string text = assignment.substr(equals + 1);
     std::optional<Variant> value = ArgumentValue(text);
     if (!value || value->IsMissing()) {
       return usage_error("'" + text + "' ist kein Wert für eine Spalte");
     }
-    request.columns.emplace_back(assignment.substr(0, equals),
-                                 std::move(*value));
+    // A project without a number can be found by nobody who knows it by
+    // its number.
+    if (EqualsNoCase(Trim(column), "ProNr") &&
+        (value->IsNull() || value->IsEmpty() ||
+         (value->IsString() && Trim(CStr(*value)).empty()))) {
+      return usage_error("eine leere Projektnummer ist nicht erlaubt");
+    }
+    request.columns.emplace_back(column, std::move(*value));
   }
   return request;
 }
@@ -422,6 +536,7 @@ int RunProjekt(const std::vector<std::string>& args, std::ostream& out,
   }
   std::optional<Request> request = ParseRequest(*sub, rest, err);
   if (!request) return kExitUsage;
+  if (sub->asks && isatty(STDIN_FILENO)) request->ask = &std::cin;
   try {
     return sub->run(*request, out, err);
   } catch (const Error& e) {

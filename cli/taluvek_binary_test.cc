@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/second_user.h"
 #include "support/test_support.h"
@@ -57,6 +60,34 @@ class TaluvekBinaryTest : public ::testing::Test {
 
   // The folder that holds the installation folder.
   const std::string& folder() const { return dir_.path(); }
+  // Runs the program with `args` on a terminal of its own on which
+  // `typed` is typed; `out` is everything the terminal showed.
+  Outcome RunOnTerminal(std::vector<std::string> args,
+                        const std::string& typed) {
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+      std::vector<char*> argv{const_cast<char*>(kBinary)};
+      for (std::string& arg : args) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      execv(kBinary, argv.data());
+      _exit(127);
+    }
+    EXPECT_EQ(write(terminal, typed.data(), typed.size()),
+              static_cast<ssize_t>(typed.size()));
+    std::string shown;
+    char buffer[512];
+    ssize_t n = 0;
+    // Ends with EIO once the program has closed the terminal.
+    while ((n = read(terminal, buffer, sizeof buffer)) > 0) {
+      shown.append(buffer, static_cast<size_t>(n));
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(terminal);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, shown, ""};
+  }
+
   std::string home() const { return dir_.File("inst"); }
 
 #ifdef VX_TALUVEK_BINARY
@@ -105,6 +136,24 @@ TEST_F(TaluvekBinaryTest, AProjectFromInstallationToUnlock) {
 
   EXPECT_EQ(Run("").code, 2);
   EXPECT_EQ(Run("aufruf bProjektRead 0").code, 2);
+}
+
+TEST_F(TaluvekBinaryTest, UnlockingAllAsksOnATerminal) {
+  if (std::string(kBinary).empty()) {
+    GTEST_SKIP() << "built without VX_TALUVEK_BINARY, the program's path";
+  }
+  ASSERT_EQ(Run("einrichten " + ShellWord(home()) + " --beispiel").code, 0);
+  ASSERT_EQ(Run("projekt sperren 4711").code, 0);
+  Outcome o = RunOnTerminal({"projekt", "alle-entsperren"}, "n\n");
+  EXPECT_EQ(o.code, 1) << o.out;
+  EXPECT_NE(o.out.find("[j/N]"), std::string::npos) << o.out;
+  EXPECT_NE(Run("projekt zeigen 4711 --json").out.find("\"SatzLockKZ\": true"),
+            std::string::npos);
+  o = RunOnTerminal({"projekt", "alle-entsperren"}, "ja\n");
+  EXPECT_EQ(o.code, 0) << o.out;
+  EXPECT_NE(o.out.find("Alle Projekte entsperrt."), std::string::npos);
+  EXPECT_NE(Run("projekt zeigen 4711 --json").out.find("\"SatzLockKZ\": false"),
+            std::string::npos);
 }
 
 TEST_F(TaluvekBinaryTest, MessagesOfTheLibraryReachTheTerminal) {

@@ -255,18 +255,112 @@ TEST_F(TaluvekTest, SetzenReportsWhatWasNotSaved) {
   EXPECT_NE(err().find("lProjektErrNum = 3024"), std::string::npos) << err();
   EXPECT_EQ(Stored("4711", "ProOrt"), Variant("München"));
 
+  // A text that is no number for a number column: nothing is saved.
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "ProOrt=Köln", "NNF=viel"}), 2);
+  EXPECT_NE(err().find("NNF: 'viel' ist keine Zahl"), std::string::npos)
+      << err();
+  EXPECT_EQ(Stored("4711", "ProOrt"), Variant("München"));
+
   // Values that columns refuse: the rest is saved, the refusals are told.
-  EXPECT_EQ(Run({"projekt", "setzen", "4711", "ProOrt=Köln", "NNF=viel",
-                 "Id=99", "Baubeginn=bald"}),
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "ProOrt=Köln", "Id=99",
+                 "Baubeginn=bald"}),
             1);
   EXPECT_EQ(Stored("4711", "ProOrt"), Variant("Köln"));
-  EXPECT_NE(err().find("die Spalte NNF hat den Wert viel nicht angenommen"),
+  EXPECT_NE(err().find("die Spalte Baubeginn hat den Wert bald nicht "
+                       "angenommen"),
             std::string::npos)
       << err();
   EXPECT_NE(err().find("die Spalte Id hat den Wert 99 nicht angenommen "
                        "(gespeichert: 1)"),
             std::string::npos);
   EXPECT_EQ(err().find("ProOrt"), std::string::npos);
+}
+
+TEST_F(TaluvekTest, SetzenReadsNumbersOnlyWhereTheRegionIsClear) {
+  Install();
+  {
+    testing::ScopedLocale german("de_DE.UTF-8");
+    ASSERT_TRUE(german.ok());
+    // "." groups thousands here: 1300000.50 would be 130000050.
+    for (const char* value : {"BudgetNetto=1300000.50", "NNF=1.300",
+                              "NNF=1.300,5"}) {
+      EXPECT_EQ(Run({"projekt", "setzen", "4711", value}), 2) << value;
+      EXPECT_NE(err().find("keine eindeutige Zahl"), std::string::npos);
+    }
+    EXPECT_TRUE(Stored("4711", "NNF").IsNull());
+    EXPECT_EQ(Stored("4711", "BudgetNetto"), Variant(Currency{12500000000}));
+    EXPECT_EQ(Run({"projekt", "setzen", "4711", "BudgetNetto=1300000,50",
+                   "NNF=12", "Baubeginn=5.3.2024"}),
+              0)
+        << err();
+    EXPECT_NE(out().find("BudgetNetto: '1300000,50' gelesen als 1300000.5\n"),
+              std::string::npos)
+        << out();
+    EXPECT_NE(out().find("Baubeginn: '5.3.2024' gelesen als 2024-03-05 "
+                         "00:00:00\n"),
+              std::string::npos)
+        << out();
+    EXPECT_EQ(Stored("4711", "BudgetNetto"), Variant(Currency{13000005000}));
+    EXPECT_EQ(Stored("4711", "Baubeginn"), Variant(DateFromParts(2024, 3, 5)));
+  }
+  testing::ScopedLocale plain("C");
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "NNF=1300000,50"}), 2);
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "NNF=12.5"}), 0) << err();
+  EXPECT_EQ(Stored("4711", "NNF"), Variant(12.5));
+
+  // Yes/no columns take the suite's words.
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "IsRVProj=Wahr"}), 0);
+  EXPECT_EQ(Stored("4711", "IsRVProj"), Variant(true));
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "IsRVProj=nein"}), 0);
+  EXPECT_EQ(Stored("4711", "IsRVProj"), Variant(false));
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "IsRVProj=ja"}), 0);
+  EXPECT_EQ(Stored("4711", "IsRVProj"), Variant(true));
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "IsRVProj=vielleicht"}), 2);
+  EXPECT_EQ(Stored("4711", "IsRVProj"), Variant(true));
+}
+
+TEST_F(TaluvekTest, SetzenRefusesLockedProjectsPositionsAndEmptyNumbers) {
+  Install();
+  ASSERT_EQ(Run({"projekt", "sperren", "4711"}), 0);
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "ProOrt=Köln"}), 1);
+  EXPECT_NE(err().find("--trotz-sperre"), std::string::npos) << err();
+  EXPECT_EQ(Stored("4711", "ProOrt"), Variant("München"));
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "--trotz-sperre", "ProOrt=Köln"}),
+            0)
+      << err();
+  EXPECT_EQ(Stored("4711", "ProOrt"), Variant("Köln"));
+  EXPECT_EQ(Stored("4711", "SatzLockKZ"), Variant(true));
+
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{
+           {"1=x"}, {" 2 =x"}, {"ProNr="}, {"pronr=  "}, {"ProNr=--null"},
+           {"ProNr=--leer"}}) {
+    std::vector<std::string> call{"projekt", "setzen", "4711",
+                                  "--trotz-sperre"};
+    call.insert(call.end(), args.begin(), args.end());
+    EXPECT_EQ(Run(call), 2) << args[0];
+  }
+  EXPECT_EQ(Run({"projekt", "setzen", " ", "ProBez=x"}), 2);
+  EXPECT_EQ(Run({"projekt", "zeigen", ""}), 2);
+  EXPECT_EQ(Stored("4711", "ProBez"),
+            Variant("Neubau Kindergarten Sonnenschein"));
+}
+
+TEST_F(TaluvekTest, ProjectWithoutANumberIsReachedByItsId) {
+  Install();
+  OpenProjekte()->Execute("UPDATE Projekt SET ProNr = '' WHERE Id = 2");
+  ASSERT_EQ(Run({"projekt", "zeigen", "--id", "2"}), 0) << err();
+  EXPECT_NE(out().find("ProOrt"), std::string::npos);
+  ASSERT_EQ(Run({"projekt", "sperren", "--id", "2"}), 0) << err();
+  ASSERT_EQ(Run({"projekt", "setzen", "--id", "2", "--trotz-sperre",
+                 "ProNr=4712"}),
+            0)
+      << err();
+  EXPECT_EQ(out(), "Projekt 4712 (Id 2) gespeichert.\n");
+  OpenProjekte()->Execute("UPDATE Projekt SET ProNr = '' WHERE Id = 2");
+  ASSERT_EQ(Run({"projekt", "entsperren", "--id", "2"}), 0) << err();
+  EXPECT_EQ(out(), "Projekt ohne Nummer (Id 2) entsperrt.\n");
+  EXPECT_EQ(Stored("", "SatzLockKZ"), Variant(false));
 }
 
 TEST_F(TaluvekTest, LockingFromTheShell) {
@@ -413,13 +507,31 @@ TEST_F(TaluvekTest, AufrufScriptIsCheckedFirstAndStopsAtTheFirstFalse) {
       << err();
   EXPECT_EQ(Stored("4711", "SatzLockKZ"), Variant(true));
 
+  // A wrong call further down: nothing above it runs (4711 stays locked).
   WriteFile(File("unbekannt.txt"), "bProjektUnLockAll\nbProjektLesen\n");
   EXPECT_EQ(Run({"aufruf", "--skript=" + File("unbekannt.txt")}), 2);
   EXPECT_NE(err().find("(Zeile 2): bProjektLesen: Fehler 438"),
             std::string::npos);
-  EXPECT_EQ(Stored("4711", "SatzLockKZ"), Variant(false));
+  EXPECT_EQ(Stored("4711", "SatzLockKZ"), Variant(true));
   EXPECT_EQ(Run({"aufruf", "--skript", File("unbekannt.txt"), "lProjektId"}),
             2);
+  for (const auto& [line, number] : std::vector<std::pair<std::string, int>>{
+           {"bProjektLock 0", 450},        // an argument too few
+           {"sProjektNr 1", 450},          // a property get takes none
+           {"bProjektLock x 4711", 13},    // no Id
+           {"lProjektId=7", 438}}) {       // a property without let
+    WriteFile(File("falsch.txt"), "bProjektUnLockAll\n" + line + "\n");
+    EXPECT_EQ(Run({"aufruf", "--skript", File("falsch.txt")}), 2) << line;
+    EXPECT_NE(err().find("(Zeile 2): "), std::string::npos) << err();
+    EXPECT_NE(err().find("Fehler " + std::to_string(number)),
+              std::string::npos)
+        << err();
+    EXPECT_EQ(Stored("4711", "SatzLockKZ"), Variant(true)) << line;
+  }
+
+  // A folder is no script.
+  EXPECT_EQ(Run({"aufruf", "--skript", home()}), 1);
+  EXPECT_NE(err().find("kann " + home() + " nicht lesen"), std::string::npos);
 }
 
 // ---- the command as a whole ----

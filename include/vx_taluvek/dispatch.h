@@ -58,6 +58,19 @@ class Dispatch : public Object {
   virtual Variant Invoke(int32_t dispid, InvokeKind kind,
                          std::vector<Variant>& args) = 0;
 
+  // Checks a call of member `dispid` as `kind` with `args` as Invoke would
+  // check it, without making it: raises 438 when the object has no such
+  // member for that kind of call, and the errors of the arguments (450,
+  // 449, 13, 6).  So a caller with a list of calls can refuse the list
+  // before the first call changes anything.  An object that cannot tell
+  // before the call checks nothing here.
+  virtual void CheckCall(int32_t dispid, InvokeKind kind,
+                         const std::vector<Variant>& args) {
+    (void)dispid;
+    (void)kind;
+    (void)args;
+  }
+
   // Whether the object answers to the interface `iid` (its current
   // interface or an earlier version of it).
   virtual bool SupportsInterface(const Guid& iid) = 0;

@@ -141,7 +141,7 @@ void Connection::Connect() {
   }
   if (rc != SQLITE_OK) Fail(rc, "");
   sqlite3_extended_result_codes(db_, 1);
-  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  sqlite3_busy_handler(db_, &Connection::WaitForLock, this);
   sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FKEY, 1, nullptr);
   // Setting the sync level reads the schema, which tells a database from
   // any other file (3049).
@@ -207,12 +207,25 @@ void Connection::Exec(const char* sql) {
 void Connection::Begin() {
   CheckOpen();
   if (read_only_) RaiseDao(kErrReadOnly);
-  Exec("BEGIN IMMEDIATE");
+  // The wait covers taking the write lock here and, at the commit, waiting
+  // for the readers of the file to finish.
+  busy_limit_ms_ = kWriteLockWaitMs;
+  const int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (rc == SQLITE_OK) return;
+  try {
+    Fail(rc, "BEGIN IMMEDIATE");  // reads SQLite's message first
+  } catch (...) {
+    busy_limit_ms_ = kBusyTimeoutMs;
+    throw;
+  }
 }
 
 void Connection::Commit() {
   const int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-  if (rc == SQLITE_OK) return;
+  if (rc == SQLITE_OK) {
+    busy_limit_ms_ = kBusyTimeoutMs;
+    return;
+  }
   try {
     Fail(rc, "COMMIT");  // reads SQLite's message before the rollback
   } catch (...) {
@@ -226,6 +239,22 @@ void Connection::Rollback() {
   if (sqlite3_get_autocommit(db_) == 0) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   }
+  busy_limit_ms_ = kBusyTimeoutMs;
+}
+
+int Connection::WaitForLock(void* connection, int count) {
+  // Every waiter asks again after a millisecond, however long it has
+  // waited: when many users write, the lock goes to whoever asks first
+  // after it comes free, and growing pauses would leave the longest
+  // waiters behind until they give up.
+  Connection& self = *static_cast<Connection*>(connection);
+  const auto now = std::chrono::steady_clock::now();
+  if (count == 0) self.busy_since_ = now;
+  if (now - self.busy_since_ >= std::chrono::milliseconds(self.busy_limit_ms_)) {
+    return 0;
+  }
+  sqlite3_sleep(1);
+  return 1;
 }
 
 void Connection::Register(ConnectionClient* client) {

@@ -10,6 +10,7 @@
 #ifndef VX_ENGINE_CONNECTION_H_
 #define VX_ENGINE_CONNECTION_H_
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ class Connection;
 class LockFile;
 
 inline constexpr int kBusyTimeoutMs = 200;
+// How long a write transaction waits for its write lock while other users
+// write: long enough for a queue of writers (each holds the lock for one
+// synced commit), short enough that a lock which never comes is reported.
+inline constexpr int kWriteLockWaitMs = 5000;
 
 // An object that uses statements of a connection and must let go of them
 // before the connection closes (an open recordset).
@@ -103,7 +108,7 @@ class Connection {
   // Runs `work` between BEGIN IMMEDIATE and COMMIT, so that a writer that
   // has to wait for another waits in the busy handler instead of failing
   // with a deadlock.  Rolls back and raises again when `work` raises;
-  // raises 3218 when the lock does not come within the busy timeout.
+  // raises 3218 when the lock does not come within kWriteLockWaitMs.
   template <typename Work>
   void InWriteTransaction(Work&& work) {
     Begin();
@@ -137,6 +142,9 @@ class Connection {
   void Begin();
   void Commit();
   void Rollback();
+  // SQLite's busy handler: waits in short steps until busy_limit_ms_ has
+  // passed since the wait began.
+  static int WaitForLock(void* connection, int count);
   void Exec(const char* sql);
   void GiveBack(std::unique_ptr<CachedStatement> cached);
 
@@ -146,6 +154,8 @@ class Connection {
   std::unique_ptr<LockFile> lock_;
   bool read_only_;
   StatementCache cache_;
+  int busy_limit_ms_ = kBusyTimeoutMs;
+  std::chrono::steady_clock::time_point busy_since_;
   std::vector<ConnectionClient*> clients_;
 };
 

@@ -41,7 +41,8 @@ class Database : public Object {
   // Runs one action statement of the dialect (INSERT, UPDATE, DELETE,
   // CREATE, DROP, ALTER) in a transaction of its own.  Raises 3065 for a
   // SELECT, 3142 for text after the end of the statement, 3027 when opened
-  // read-only, 3218 when another user's lock outlasts the busy timeout.
+  // read-only, 3218 when the write lock does not come within the writers'
+  // wait (kWriteLockWaitMs, connection.h).
   void Execute(const std::string& sql,
                const Variant& options = Variant::Missing());
 

@@ -6,8 +6,8 @@
 // assignments go into it (conversion errors raise at the assignment),
 // Update writes it.  Updates are optimistic and row-level: Update fails
 // with 3197 when another user changed or deleted the row since this
-// recordset read it, and with 3218 when another user's lock outlasts the
-// busy timeout.
+// recordset read it, and with 3218 when the write lock does not come within
+// the writers' wait (kWriteLockWaitMs, connection.h).
 
 #ifndef VX_ENGINE_RECORDSET_H_
 #define VX_ENGINE_RECORDSET_H_

@@ -116,6 +116,20 @@ Variant InvokeMember(const std::vector<DispatchMember<Target>>& members,
   RaiseUnknownMember();
 }
 
+// Checks a call as InvokeMember would make it, without making it (see
+// Dispatch::CheckCall).
+template <typename Target>
+void CheckMemberCall(const std::vector<DispatchMember<Target>>& members,
+                     int32_t dispid, InvokeKind kind,
+                     const std::vector<Variant>& args) {
+  for (const DispatchMember<Target>& member : members) {
+    if (member.dispid != dispid || !AnswersTo(member.kind, kind)) continue;
+    CallArguments coerced(member.params, args);
+    return;
+  }
+  RaiseUnknownMember();
+}
+
 }  // namespace vx
 
 #endif  // VX_PLATFORM_DISPATCH_TABLE_H_

@@ -99,8 +99,17 @@ std::string ColumnNotFoundText() {
   return dao::DaoDescription(kErrColumnNotFound, {""});
 }
 
-std::string ProNrCondition(const std::string& number) {
-  return "ProNr = " + SqlText(Trim(number));
+std::vector<std::string> ProjektConditions(int32_t id,
+                                           const std::string& number) {
+  if (id != 0) return {"Id = " + std::to_string(id)};
+  std::vector<std::string> conditions;
+  if (number.empty()) return conditions;
+  conditions.push_back("ProNr = " + SqlText(number));
+  const std::string trimmed = Trim(number);
+  if (!trimmed.empty() && trimmed != number) {
+    conditions.push_back("ProNr = " + SqlText(trimmed));
+  }
+  return conditions;
 }
 
 // ---- Creation and destruction ----

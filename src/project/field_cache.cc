@@ -5,9 +5,61 @@
 
 namespace vx {
 
+namespace {
+
+bool Same(bool a_null, const Variant& a, bool b_null, const Variant& b) {
+  if (a_null || b_null) return a_null == b_null;
+  return a == b;
+}
+
+// Whether `entry` holds exactly `value`.
+bool Holds(const ProjektFeld& entry, const ColumnValue& value) {
+  return Same(entry.bIstNull, entry.vWert, value.is_null, value.value);
+}
+
+}  // namespace
+
+bool SameValue(const ColumnValue& a, const ColumnValue& b) {
+  return Same(a.is_null, a.value, b.is_null, b.value);
+}
+
 void FieldCache::Reset(size_t entries) {
   entries_.clear();
   entries_.resize(entries < 1 ? 1 : entries);
+  row_id_ = 0;
+}
+
+void FieldCache::Write(size_t i, const Variant& data) {
+  ProjektFeld& entry = entries_[i];
+  if (!entry.basis) entry.basis = ColumnValue{entry.vWert, entry.bIstNull};
+  entry.written = true;
+  if (data.IsNull()) {
+    entry.bIstNull = true;
+  } else {
+    entry.vWert = data;
+    entry.bIstNull = false;
+  }
+}
+
+bool FieldCache::Changed(size_t i) const {
+  const ProjektFeld& entry = entries_[i];
+  return entry.written && entry.basis && !Holds(entry, *entry.basis);
+}
+
+ColumnValue FieldCache::Basis(size_t i) const {
+  const ProjektFeld& entry = entries_[i];
+  if (entry.basis) return *entry.basis;
+  return ColumnValue{entry.vWert, entry.bIstNull};
+}
+
+void FieldCache::Settle(size_t i, ColumnValue stored) {
+  ProjektFeld& entry = entries_[i];
+  entry.written = false;
+  if (Holds(entry, stored)) {
+    entry.basis.reset();
+  } else {
+    entry.basis = std::move(stored);
+  }
 }
 
 void FieldCache::Name(const std::vector<std::string_view>& names) {

@@ -17,18 +17,35 @@
 
 namespace vx {
 
+// A column's value as the cache holds it: the value, or null.
+struct ColumnValue {
+  Variant value;  // meaningless while is_null
+  bool is_null = false;
+};
+
 struct ProjektFeld {
   std::string sName;  // the column's name in upper case
   Variant vWert;      // its value; meaningless while bIstNull
   bool bIstNull = false;
+
+  // What the row held in this column when the object last read or saved
+  // it, kept from the first write after that; nothing while vWert and
+  // bIstNull are still that value.
+  std::optional<ColumnValue> basis;
+  // Whether the caller wrote the entry since the row was read or saved.
+  bool written = false;
 };
+
+// Whether `a` and `b` are exactly the same value: the same type and value,
+// or both null.
+bool SameValue(const ColumnValue& a, const ColumnValue& b);
 
 class FieldCache {
  public:
   FieldCache() { Reset(1); }
 
-  // Makes the cache `entries` empty entries (at least one).  The name index
-  // is kept: only Index() replaces it.
+  // Makes the cache `entries` empty entries (at least one), the working
+  // copy of no row.  The name index is kept: only Name() replaces it.
   void Reset(size_t entries);
 
   // A cache of one entry holds no row: reads and writes refuse it.
@@ -36,6 +53,20 @@ class FieldCache {
   size_t size() const { return entries_.size(); }
   ProjektFeld& operator[](size_t i) { return entries_[i]; }
   const ProjektFeld& operator[](size_t i) const { return entries_[i]; }
+
+  // The Id of the row the cache is a working copy of; 0 for none.
+  int32_t row_id() const { return row_id_; }
+  void set_row_id(int32_t id) { row_id_ = id; }
+
+  // Stores `data` in entry `i` for the caller (null as bIstNull).
+  void Write(size_t i, const Variant& data);
+  // Whether the caller changed entry `i` since the row was read or saved:
+  // written, and no longer holding what the row held then.
+  bool Changed(size_t i) const;
+  // What the row held in entry `i`'s column when it was read or saved.
+  ColumnValue Basis(size_t i) const;
+  // After a save that wrote entry `i`: the row now holds `stored` there.
+  void Settle(size_t i, ColumnValue stored);
 
   // Names the entries after the columns `names` (as the engine gives them,
   // one per entry) in upper case, and makes those names the name index: each
@@ -64,6 +95,7 @@ class FieldCache {
 
  private:
   std::vector<ProjektFeld> entries_;
+  int32_t row_id_ = 0;
   std::vector<std::string> column_names_;  // as last given to Name()
   std::vector<std::string> upper_names_;   // the same in upper case
   std::unordered_map<std::string, size_t> by_name_;

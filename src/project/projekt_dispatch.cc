@@ -136,6 +136,11 @@ class ProjektDispatch : public Dispatch {
     return InvokeMember(Members(), projekt_, dispid, kind, args);
   }
 
+  void CheckCall(int32_t dispid, InvokeKind kind,
+                 const std::vector<Variant>& args) override {
+    CheckMemberCall(Members(), dispid, kind, args);
+  }
+
   bool SupportsInterface(const Guid& iid) override {
     return iid == kProjektInterfaceId ||
            std::find(kProjektEarlierInterfaceIds.begin(),

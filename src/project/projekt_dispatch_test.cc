@@ -70,9 +70,16 @@ class ProjektDispatchTest : public ProjektTest {
     std::vector<Variant> args = {std::move(value)};
     object->InvokeByName(name, kInvokePropertyPut, args);
   }
+  // The error a wrong call raises; checking the call before making it
+  // finds the same.
   int32_t ErrorOf(const std::string& name, InvokeKind kind,
                   std::vector<Variant> args) {
-    return RaisedNumber([&] { object->InvokeByName(name, kind, args); });
+    const int32_t checked = RaisedNumber(
+        [&] { object->CheckCall(object->GetIDOfName(name), kind, args); });
+    const int32_t called =
+        RaisedNumber([&] { object->InvokeByName(name, kind, args); });
+    EXPECT_EQ(checked, called) << name;
+    return called;
   }
 
   std::shared_ptr<Dispatch> object;
@@ -245,6 +252,12 @@ TEST_F(ProjektDispatchTest, WrongCallsRaiseTheRunTimesErrors) {
       13);
   EXPECT_EQ(ErrorOf("sProjektNr", kInvokePropertyPut, {Variant::Null()}), 13);
   EXPECT_EQ(ErrorOf("bProjektLock", kValue, {Variant(3e9), Variant("x")}), 6);
+
+  // A right call passes the check and is not made by it.
+  const int32_t id = Add("4711");
+  object->CheckCall(object->GetIDOfName("bprojektlock"), kValue,
+                    {Variant(id), Variant("")});
+  EXPECT_EQ(Stored(id, "SatzLockKZ"), Variant(false));
 
   // The raised error carries the run time's description.
   try {

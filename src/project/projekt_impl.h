@@ -12,6 +12,7 @@
 #include <functional>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "data/connections.h"
 #include "project/field_cache.h"
@@ -132,6 +133,10 @@ struct cls_Projekt::Impl {
   // Whether the current user may create a project, logging in first when
   // nobody is (projekt_neu.cc).
   static bool RechtNeuesProjekt();
+  // After a save: the entries `written` and the update stamp hold what the
+  // row `rs` (at the written row) holds now, and the cache is the working
+  // copy of that row.
+  void SettleWritten(RsHandle& rs, const std::vector<size_t>& written);
 
  private:
   void RecordFailure(int32_t number, const char* text) noexcept;
@@ -142,9 +147,21 @@ struct cls_Projekt::Impl {
 inline constexpr const char* kUnnumbered = "<Neues Projekt>";
 std::string PlaceholderNumber(int32_t user_id);
 
-// The condition "ProNr = '<number>'" with the number trimmed and its
-// apostrophes doubled, so that no number can end the text early.
-std::string ProNrCondition(const std::string& number);
+// The conditions that name a project, in the order to try them: "Id = n"
+// alone when `id` is not 0; else "ProNr = '<number>'" with the number as
+// given and, when that differs, with the number without the blanks around
+// it, so that a row whose number is exactly the given text wins and the
+// trimmed number counts only when there is none.  A number that is blanks
+// only is never trimmed to "", which names no project.  Numbers have their
+// apostrophes doubled, so that no number can end the text early.  Empty
+// when neither is given.
+std::vector<std::string> ProjektConditions(int32_t id,
+                                           const std::string& number);
+
+// The value of `field` in the current row (or edit buffer) as the cache
+// holds the column `upper_name`: null as null, the remarks as the bytes of
+// their 16-bit code units.
+ColumnValue CachedForm(const std::string& upper_name, dao::Field& field);
 
 // The text of `field` in the current row (or edit buffer): "" when it is
 // null or empty, or when there is no such field (nullptr), so that a

@@ -14,28 +14,24 @@ namespace {
 
 constexpr int32_t kTextType = 10;
 
-// Fills `entry` from `field`.  The remarks travel as the bytes of their
-// 16-bit code units, as the suite's programs expect them.
-void Fill(ProjektFeld& entry, dao::Field& field) {
-  Variant value = field.Value();
-  if (value.IsNull()) {
-    entry.bIstNull = true;
-    return;
-  }
-  entry.bIstNull = false;
-  if (entry.sName == "BEMERKUNG") {
+}  // namespace
+
+// The remarks travel as the bytes of their 16-bit code units, as the
+// suite's programs expect them.
+ColumnValue CachedForm(const std::string& upper_name, dao::Field& field) {
+  ColumnValue cached{field.Value(), false};
+  if (cached.value.IsNull()) {
+    cached.is_null = true;
+  } else if (upper_name == "BEMERKUNG") {
     if (field.FieldSize() >= 1) {
       int32_t type = 0;
-      entry.vWert = CByteArray(FieldValue(&field, type));
+      cached.value = CByteArray(FieldValue(&field, type));
     } else {
-      entry.vWert = ByteArray();
+      cached.value = ByteArray();
     }
-  } else {
-    entry.vWert = std::move(value);
   }
+  return cached;
 }
-
-}  // namespace
 
 std::string ColumnText(dao::Field* field) {
   if (field == nullptr) return std::string();
@@ -45,13 +41,8 @@ std::string ColumnText(dao::Field* field) {
 
 void cls_Projekt::Impl::ProjektLaden() {
   aProjektFelder.Reset(1);
-  std::string sql;
-  if (!sProjektNr.empty()) {
-    sql = "SELECT * FROM Projekt WHERE " + ProNrCondition(sProjektNr);
-  }
-  if (lProjektId != 0) {
-    sql = "SELECT * FROM Projekt WHERE Id = " + std::to_string(lProjektId);
-  }
+  const std::vector<std::string> conditions =
+      ProjektConditions(lProjektId, sProjektNr);
 
   if (!OpenProjektDb(sProjektDatei, Pause::k200ms)) {
     RecordPending();
@@ -60,12 +51,18 @@ void cls_Projekt::Impl::ProjektLaden() {
     return;
   }
   RsHandle rs;
-  if (!Attempt(Pause::kNone, [&] {
-        rs = oProjektDb->OpenRecordset(sql, Variant(dao::kOpenSnapshot));
-      })) {
-    RecordPending();
+  for (const std::string& condition : conditions) {
     Finish(rs);
-    return;
+    if (!Attempt(Pause::kNone, [&] {
+          rs = oProjektDb->OpenRecordset(
+              "SELECT * FROM Projekt WHERE " + condition,
+              Variant(dao::kOpenSnapshot));
+        })) {
+      RecordPending();
+      Finish(rs);
+      return;
+    }
+    if (rs->RecordCount() >= 1) break;
   }
 
   dao::Fields& fields = rs->Fields();
@@ -85,29 +82,41 @@ void cls_Projekt::Impl::ProjektLaden() {
   aProjektFelder.Name(names);
   for (int32_t i = 0; i < count; ++i) {
     // A column that cannot be read stays empty; the load goes on.
-    ResumeNext(
-        [&] { Fill(aProjektFelder[static_cast<size_t>(i)], fields[i]); });
+    ResumeNext([&] {
+      ProjektFeld& entry = aProjektFelder[static_cast<size_t>(i)];
+      ColumnValue cached = CachedForm(entry.sName, fields[i]);
+      entry.vWert = std::move(cached.value);
+      entry.bIstNull = cached.is_null;
+    });
   }
 
-  // The named columns, found through the cache's name index.
-  auto field = [&](const std::string& upper_name) -> dao::Field* {
+  // The named columns, taken from the cache just filled: a null or empty
+  // column gives "", so that a property never keeps an earlier project's
+  // value.
+  auto text = [&](const std::string& upper_name) -> std::string {
     const std::optional<size_t> i = aProjektFelder.Position(upper_name);
-    return i ? &fields[static_cast<int32_t>(*i)] : nullptr;
+    if (!i || *i >= aProjektFelder.size()) return std::string();
+    const ProjektFeld& entry = aProjektFelder[*i];
+    return entry.bIstNull ? std::string() : CStr(entry.vWert);
   };
-  ResumeNext([&] { sProjektNr = ColumnText(field("PRONR")); });
+  ResumeNext([&] { sProjektNr = text("PRONR"); });
   ResumeNext([&] {
-    if (dao::Field* id = field("ID")) lProjektId = CLng(id->Value());
+    const std::optional<size_t> i = aProjektFelder.Position("ID");
+    if (i && *i < aProjektFelder.size() && !aProjektFelder[*i].bIstNull) {
+      lProjektId = CLng(aProjektFelder[*i].vWert);
+    }
   });
-  ResumeNext([&] { sProjektBez = ColumnText(field("PROBEZ")); });
-  ResumeNext([&] { sProjWaehrung = ColumnText(field("PROWAEHRUNG")); });
-  ResumeNext([&] { FlurNr = ColumnText(field("FLURNR")); });
-  ResumeNext([&] { FlurStueckNr = ColumnText(field("FLURSTUECKNR")); });
-  ResumeNext([&] { Gemeinde = ColumnText(field("GEMEINDE")); });
-  ResumeNext([&] { Gemarkung = ColumnText(field("GEMARKUNG")); });
-  ResumeNext([&] { Strasse = ColumnText(field("PROSTRASSE")); });
-  ResumeNext([&] { Land = ColumnText(field("PROLAND")); });
-  ResumeNext([&] { PLZ = ColumnText(field("PROPLZ")); });
-  ResumeNext([&] { Ort = ColumnText(field("PROORT")); });
+  ResumeNext([&] { sProjektBez = text("PROBEZ"); });
+  ResumeNext([&] { sProjWaehrung = text("PROWAEHRUNG"); });
+  ResumeNext([&] { FlurNr = text("FLURNR"); });
+  ResumeNext([&] { FlurStueckNr = text("FLURSTUECKNR"); });
+  ResumeNext([&] { Gemeinde = text("GEMEINDE"); });
+  ResumeNext([&] { Gemarkung = text("GEMARKUNG"); });
+  ResumeNext([&] { Strasse = text("PROSTRASSE"); });
+  ResumeNext([&] { Land = text("PROLAND"); });
+  ResumeNext([&] { PLZ = text("PROPLZ"); });
+  ResumeNext([&] { Ort = text("PROORT"); });
+  aProjektFelder.set_row_id(lProjektId);
   // What went wrong with single columns is not the load's failure.
   Record(0, "");
   Finish(rs);

@@ -59,9 +59,21 @@ bool cls_Projekt::bProjektNeu(int32_t& lProjID, std::string& sProNr,
       const std::string placeholder = PlaceholderNumber(user);
       if (sProNr.empty()) sProNr = placeholder;
       // Another user's write of the same moment holds the file a little
-      // longer than the engine waits: the new row is tried again.
+      // longer than the engine waits: the new row is tried again.  The
+      // engine refuses at once where waiting could deadlock: this
+      // recordset's read holds the file shared while the other writer waits
+      // for all readers to finish its commit.  So the read is let go and
+      // begun anew before the next try.
       for (int attempt = 0; attempt < kProjektAttempts; ++attempt) {
-        if (attempt > 0) CurrentHost().Sleep(kProjektRetryPauseMs);
+        if (attempt > 0) {
+          ResumeNext([&] { rs->Close(); });
+          CurrentHost().Sleep(kProjektRetryPauseMs);
+          if (!ResumeNext([&] {
+                rs = p.oProjektDb->OpenRecordset("SELECT * FROM Projekt");
+              })) {
+            break;
+          }
+        }
         err.Clear();
         ResumeNext([&] {
           rs->AddNew();

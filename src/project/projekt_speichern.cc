@@ -2,8 +2,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "data/connections.h"
+#include "engine/dao_errors.h"
 #include "platform/module_state.h"
 #include "project/column_classes.h"
 #include "project/projekt_impl.h"
@@ -31,23 +33,31 @@ bool SaveStep(bool stop_on_error, Step&& step) {
 }  // namespace
 
 int32_t cls_Projekt::Impl::ProjektIdSuchen(const std::string& sProjNum) {
-  const std::string sql =
-      "SELECT Id FROM Projekt WHERE " + ProNrCondition(sProjNum);
   int32_t id = 0;
-  RsHandle rs;
-  if (!OpenProjektDb(sProjektDatei, Pause::kNone) ||
-      !Attempt(Pause::k200ms, [&] {
-        rs = oProjektDb->OpenRecordset(sql, Variant(dao::kOpenForwardOnly));
-      })) {
-    // No row matching is the caller's answer; a database that fails is
-    // worth telling.
+  if (!OpenProjektDb(sProjektDatei, Pause::kNone)) {
     RecordPending();
-  } else {
+    Err().Clear();
+    return id;
+  }
+  for (const std::string& condition : ProjektConditions(0, sProjNum)) {
+    RsHandle rs;
+    if (!Attempt(Pause::k200ms, [&] {
+          rs = oProjektDb->OpenRecordset("SELECT Id FROM Projekt WHERE " +
+                                             condition,
+                                         Variant(dao::kOpenForwardOnly));
+        })) {
+      // No row matching is the caller's answer; a database that fails is
+      // worth telling.
+      RecordPending();
+      Finish(rs);
+      return id;
+    }
     ResumeNext([&] {
       if (rs->RecordCount() > 0) id = CLng(rs->Fields()[0].Value());
     });
+    Finish(rs);
+    if (id != 0) break;
   }
-  Finish(rs);
   return id;
 }
 
@@ -66,90 +76,153 @@ bool cls_Projekt::Impl::ProjektSpeichern(int32_t& lProjID) {
     err.Clear();
     return false;
   }
-  RsHandle rs;
-  if (!Attempt(Pause::kNone, [&] {
-        rs = oProjektDb->OpenRecordset(sql, Variant(dao::kOpenDynaset));
-      })) {
-    RecordPending();
-    Finish(rs);
-    lProjID = lProjektId;
-    return false;
-  }
 
-  err.Clear();
-  dao::Fields& fields = rs->Fields();
-  std::string previous;
-  if (rs->RecordCount() == 0) {
-    previous = kAddedRow;
-    SaveStep(stop_on_error, [&] { rs->AddNew(); });
-  } else {
-    ResumeNext([&] { previous = ColumnText(fields.Find("ProNr")); });
-    err.Clear();
-    SaveStep(stop_on_error, [&] { rs->Edit(); });
-  }
-  int32_t nErr = err.Number();
-  std::string nErrText = err.Description();
-  const int32_t count = fields.Count();
-  nProjektfieldscount = static_cast<int16_t>(count);
-
-  for (int32_t i = 0; i < count && nErr == 0; ++i) {
-    // The cache must hold a loaded row that covers every column: a cache
-    // with fewer entries, or one left empty by a load that found nothing,
-    // would write a row of nulls.
-    if (static_cast<size_t>(i) >= aProjektFelder.size() ||
-        aProjektFelder[static_cast<size_t>(i)].sName.empty()) {
-      nErr = kErrSubscriptOutOfRange;
-      nErrText = StandardDescription(kErrSubscriptOutOfRange);
-      break;
+  // A cache read from this very row is the caller's working copy of it:
+  // only the columns the caller changed are written, and only while no
+  // other user has changed them since, so that of two users who change
+  // different columns neither loses the other's.  Any other cache (copied
+  // into a new row, or over another project) is written whole.
+  const bool working_copy =
+      aProjektFelder.Loaded() && aProjektFelder.row_id() == lProjID;
+  for (int attempt = 1;; ++attempt) {
+    RsHandle rs;
+    if (!Attempt(Pause::kNone, [&] {
+          rs = oProjektDb->OpenRecordset(sql, Variant(dao::kOpenDynaset));
+        })) {
+      RecordPending();
+      Finish(rs);
+      return false;  // lProjID still names the row it was asked to write
     }
-    const ProjektFeld& entry = aProjektFelder[static_cast<size_t>(i)];
-    if (SaveSkips(entry.sName)) continue;
-    dao::Field* field = fields.Find(entry.sName);
-    const int16_t save_class = SaveClass(entry.sName, field);
-    // A value the engine refuses leaves the column as it was.
-    SaveStep(stop_on_error, [&] {
-      std::optional<Variant> value = SavedValue(save_class, entry);
-      if (!value) return;
-      if (field == nullptr) Raise(kErrObjectNotSet);
-      field->SetValue(*value);
-    });
-    err.Clear();
-  }
 
-  bool result = false;
-  if (nErr != 0) {
-    ResumeNext([&] { rs->CancelUpdate(); });
-    nProjektfieldscount = 0;
-    Record(nErr, nErrText);
-  } else {
-    // A table without the stamp column is saved all the same.
-    ResumeNext(
-        [&] { fields["Aktualisierung"].SetValue(FormatDateTime(Now())); });
     err.Clear();
-    SaveStep(stop_on_error, [&] { rs->Update(); });
-    if (!err.IsSet()) ResumeNext([] { FreeDbLocks(); });
-    result = !err.IsSet();
-    RecordPending();
-    if (result) {
-      // The properties follow the row as written, with what the engine
-      // filled in itself (the Id of an added row).
-      ResumeNext([&] { rs->SetBookmark(rs->LastModified()); });
-      ResumeNext([&] { sProjektNr = ColumnText(fields.Find("ProNr")); });
-      ResumeNext([&] { lProjektId = CLng(fields["Id"].Value()); });
-      ResumeNext([&] { sProjektBez = ColumnText(fields.Find("ProBez")); });
+    dao::Fields& fields = rs->Fields();
+    std::string previous;
+    const bool adding = rs->RecordCount() == 0;
+    if (adding) {
+      previous = kAddedRow;
+      SaveStep(stop_on_error, [&] { rs->AddNew(); });
+    } else {
+      ResumeNext([&] { previous = ColumnText(fields.Find("ProNr")); });
+      err.Clear();
+      SaveStep(stop_on_error, [&] { rs->Edit(); });
+    }
+    int32_t nErr = err.Number();
+    std::string nErrText = err.Description();
+    const int32_t count = fields.Count();
+    nProjektfieldscount = static_cast<int16_t>(count);
+    const bool changes_only = working_copy && !adding;
+
+    std::vector<size_t> written;
+    for (int32_t i = 0; i < count && nErr == 0; ++i) {
+      // The cache must hold a loaded row that covers every column: a cache
+      // with fewer entries, or one left empty by a load that found nothing,
+      // would write a row of nulls.
+      if (static_cast<size_t>(i) >= aProjektFelder.size() ||
+          aProjektFelder[static_cast<size_t>(i)].sName.empty()) {
+        nErr = kErrSubscriptOutOfRange;
+        nErrText = StandardDescription(kErrSubscriptOutOfRange);
+        break;
+      }
+      const size_t index = static_cast<size_t>(i);
+      const ProjektFeld& entry = aProjektFelder[index];
+      if (SaveSkips(entry.sName)) continue;
+      if (changes_only && !aProjektFelder.Changed(index)) continue;
+      dao::Field* field = fields.Find(entry.sName);
+      if (changes_only && field != nullptr) {
+        bool unchanged = false;
+        ResumeNext([&] {
+          unchanged = SameValue(CachedForm(entry.sName, *field),
+                                aProjektFelder.Basis(index));
+        });
+        err.Clear();
+        if (!unchanged) {
+          nErr = dao::kErrWriteConflict;
+          nErrText = dao::DaoDescription(dao::kErrWriteConflict);
+          break;
+        }
+      }
+      const int16_t save_class = SaveClass(entry.sName, field);
+      // A value the engine refuses leaves the column as it was.
+      SaveStep(stop_on_error, [&] {
+        std::optional<Variant> value = SavedValue(save_class, entry);
+        if (!value) return;
+        if (field == nullptr) Raise(kErrObjectNotSet);
+        field->SetValue(*value);
+      });
+      err.Clear();
+      written.push_back(index);
+    }
+
+    bool result = false;
+    if (nErr != 0) {
+      ResumeNext([&] { rs->CancelUpdate(); });
+      nProjektfieldscount = 0;
+      Record(nErr, nErrText);
+    } else {
+      // A table without the stamp column is saved all the same.
       ResumeNext(
-          [&] { sProjWaehrung = ColumnText(fields.Find("ProWaehrung")); });
-      // Rights go with a row that exists: a save that failed grants none.
-      const int32_t user = State().lUserId;
-      if (previous.find(kUnnumbered) != std::string::npos && user > 0) {
-        BerechtigungVergeben(user, "PR", sProjektNr, true, true, true, false);
-        ResumeNext([&] { RechteVererben("PR", sProjektNr); });
+          [&] { fields["Aktualisierung"].SetValue(FormatDateTime(Now())); });
+      err.Clear();
+      SaveStep(stop_on_error, [&] { rs->Update(); });
+      if (changes_only && err.Number() == dao::kErrWriteConflict &&
+          attempt < kProjektAttempts) {
+        // Another user wrote the row between this read and this write: read
+        // it again and look whether the change touched the caller's columns.
+        ResumeNext([&] { rs->CancelUpdate(); });
+        Finish(rs);
+        continue;
+      }
+      if (!err.IsSet()) ResumeNext([] { FreeDbLocks(); });
+      result = !err.IsSet();
+      RecordPending();
+      if (result) {
+        // The properties follow the row as written, with what the engine
+        // filled in itself (the Id of an added row).
+        ResumeNext([&] { rs->SetBookmark(rs->LastModified()); });
+        ResumeNext([&] { sProjektNr = ColumnText(fields.Find("ProNr")); });
+        ResumeNext([&] { lProjektId = CLng(fields["Id"].Value()); });
+        ResumeNext([&] { sProjektBez = ColumnText(fields.Find("ProBez")); });
+        ResumeNext(
+            [&] { sProjWaehrung = ColumnText(fields.Find("ProWaehrung")); });
+        SettleWritten(rs, written);
+        // Rights go with a row that exists: a save that failed grants none.
+        const int32_t user = State().lUserId;
+        if (previous.find(kUnnumbered) != std::string::npos && user > 0) {
+          BerechtigungVergeben(user, "PR", sProjektNr, true, true, true, false);
+          ResumeNext([&] { RechteVererben("PR", sProjektNr); });
+        }
       }
     }
+    Finish(rs);
+    // After a failure the caller's Id names no project the call did not
+    // write: the row it was asked to write, or none when it was to be added.
+    if (result) {
+      lProjID = lProjektId;
+    } else if (adding) {
+      lProjID = -1;
+    }
+    return result;
   }
-  Finish(rs);
-  lProjID = lProjektId;
-  return result;
+}
+
+void cls_Projekt::Impl::SettleWritten(RsHandle& rs,
+                                      const std::vector<size_t>& written) {
+  dao::Fields& fields = rs->Fields();
+  auto settle = [&](size_t index) {
+    ResumeNext([&] {
+      const std::string& name = aProjektFelder[index].sName;
+      if (dao::Field* field = fields.Find(name)) {
+        aProjektFelder.Settle(index, CachedForm(name, *field));
+      }
+    });
+  };
+  for (size_t index : written) settle(index);
+  // The stamp the save set is the row's now, whoever wrote the entry.
+  if (std::optional<size_t> stamp = aProjektFelder.Position("AKTUALISIERUNG")) {
+    settle(*stamp);
+  }
+  aProjektFelder.set_row_id(lProjektId);
+  Err().Clear();
 }
 
 bool cls_Projekt::bProjWrite(int32_t& lProjID, std::string& sProjNum) {
@@ -181,13 +254,7 @@ bool cls_Projekt::bProjektDatenWrite(Variant& vData, Variant& vIndexOrName) {
       case FieldCache::Outcome::kFound:
         break;
     }
-    ProjektFeld& entry = p.aProjektFelder[target.index];
-    if (vData.IsNull()) {
-      entry.bIstNull = true;
-    } else {
-      entry.vWert = vData;
-      entry.bIstNull = false;
-    }
+    p.aProjektFelder.Write(target.index, vData);
     return true;
   });
 }

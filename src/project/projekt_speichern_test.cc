@@ -103,6 +103,79 @@ TEST_F(ProjektSpeichernTest, FailedUpdateIsReported) {
   ASSERT_TRUE(Save(p, id));  // the lock gone, the same cache saves
 }
 
+// Two users read the same project and change it; each save writes only
+// what its user changed.
+TEST_F(ProjektSpeichernTest, SavesOfDifferentColumnsKeepEachOther) {
+  cls_Projekt first, second;
+  ASSERT_TRUE(Load(first, id4711));
+  ASSERT_TRUE(Load(second, id4711));
+  EXPECT_TRUE(Set(first, "ProBez", "Umbau"));
+  EXPECT_TRUE(Set(second, "NNF", 2.5));
+  EXPECT_TRUE(Set(second, "ProBez", "Neubau"));  // written back as read
+  int32_t id = id4711;
+  ASSERT_TRUE(Save(first, id));
+  ASSERT_TRUE(Save(second, id));
+  EXPECT_EQ(Stored(id4711, "ProBez"), Variant("Umbau"));
+  EXPECT_EQ(Stored(id4711, "NNF"), Variant(2.5));
+
+  // Saved once, the object's own values are what it read: it saves again
+  // without a conflict with itself, also for a value stored in another
+  // type than it was given ("3" into a number column).
+  EXPECT_TRUE(Set(second, "NNF", "3"));
+  ASSERT_TRUE(Save(second, id));
+  EXPECT_TRUE(Set(second, "NNF", 4));
+  ASSERT_TRUE(Save(second, id));
+  EXPECT_EQ(Stored(id4711, "NNF"), Variant(4.0));
+  EXPECT_EQ(Stored(id4711, "ProBez"), Variant("Umbau"));
+}
+
+TEST_F(ProjektSpeichernTest, ColumnChangedByAnotherUserIsNotOverwritten) {
+  cls_Projekt first, second;
+  ASSERT_TRUE(Load(first, id4711));
+  ASSERT_TRUE(Load(second, id4711));
+  EXPECT_TRUE(Set(first, "Bemerkung", TextToUtf16Bytes("neu")));
+  int32_t id = id4711;
+  ASSERT_TRUE(Save(first, id));
+  const Variant stamp = Stored(id4711, "Aktualisierung");
+
+  EXPECT_TRUE(Set(second, "LastUser", 8));
+  EXPECT_TRUE(Set(second, "Bemerkung", Variant::Null()));
+  EXPECT_FALSE(Save(second, id));
+  EXPECT_EQ(ErrorFields(second),
+            std::make_pair(3197, dao::DaoDescription(3197)));
+  EXPECT_EQ(id, id4711);
+  // Nothing of the failed save is written, not even the stamp.
+  EXPECT_EQ(Stored(id4711, "Bemerkung"), Variant("neu"));
+  EXPECT_EQ(Stored(id4711, "LastUser"), Variant(7));
+  EXPECT_EQ(Stored(id4711, "Aktualisierung"), stamp);
+
+  // Read again, the user's change goes through.
+  ASSERT_TRUE(Load(second, id4711));
+  EXPECT_TRUE(Set(second, "LastUser", 8));
+  ASSERT_TRUE(Save(second, id));
+  EXPECT_EQ(Stored(id4711, "LastUser"), Variant(8));
+  EXPECT_EQ(Stored(id4711, "Bemerkung"), Variant("neu"));
+}
+
+TEST_F(ProjektSpeichernTest, FailedAddNamesNoProject) {
+  cls_Projekt p;
+  ASSERT_TRUE(Load(p, id4711));
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "CREATE TRIGGER kein_neues BEFORE INSERT ON Projekt "
+                         "BEGIN SELECT RAISE(ABORT, 'nein'); END",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  int32_t id = 5000;
+  EXPECT_FALSE(Save(p, id));
+  EXPECT_NE(p.lProjektErrNum(), 0);
+  EXPECT_EQ(id, -1);  // not 4711's Id, which the call did not write
+  EXPECT_EQ(p.lProjektId(), id4711);
+  EXPECT_EQ(Rows(), 1);
+}
+
 TEST_F(ProjektSpeichernTest, SaveLeavesTheLockFlagToLocking) {
   cls_Projekt p;
   ASSERT_TRUE(Load(p, id4711));  // read while free

@@ -6,6 +6,7 @@
 // the row changed and fails.
 
 #include <string>
+#include <vector>
 
 #include "data/field_values.h"
 #include "project/projekt_impl.h"
@@ -31,14 +32,9 @@ bool IsFree(const Variant& flag) {
 bool cls_Projekt::bProjektLock(int32_t& lProjID, std::string& sProjNum) {
   return impl_->Guard(false, [&] {
     Impl& p = *impl_;
-    std::string sql;
-    if (!sProjNum.empty()) {
-      sql = "SELECT * FROM Projekt WHERE " + ProNrCondition(sProjNum);
-    }
-    if (lProjID != 0) {
-      sql = "SELECT * FROM Projekt WHERE Id = " + std::to_string(lProjID);
-    }
-    if (sql.empty()) {
+    const std::vector<std::string> conditions =
+        ProjektConditions(lProjID, sProjNum);
+    if (conditions.empty()) {
       p.nProjektfieldscount = 0;
       p.Record(kErrNoCurrentRecord, kNoCurrentRecordText);
       return false;
@@ -48,14 +44,24 @@ bool cls_Projekt::bProjektLock(int32_t& lProjID, std::string& sProjNum) {
     // anew: the program key may have changed since it was created.
     std::string path;
     if (!p.oProjektDb) path = Impl::ProjektDateiNeu();
-    RsHandle rs;
-    if (!p.OpenProjektDb(path, Impl::Pause::kNone) ||
-        !Impl::Attempt(Impl::Pause::kNone, [&] {
-          rs = p.oProjektDb->OpenRecordset(sql, Variant(dao::kOpenDynaset));
-        })) {
+    if (!p.OpenProjektDb(path, Impl::Pause::kNone)) {
       p.RecordPending();
-      Impl::Finish(rs);
+      Err().Clear();
       return false;
+    }
+    RsHandle rs;
+    for (const std::string& condition : conditions) {
+      Impl::Finish(rs);
+      if (!Impl::Attempt(Impl::Pause::kNone, [&] {
+            rs = p.oProjektDb->OpenRecordset(
+                "SELECT * FROM Projekt WHERE " + condition,
+                Variant(dao::kOpenDynaset));
+          })) {
+        p.RecordPending();
+        Impl::Finish(rs);
+        return false;
+      }
+      if (rs->RecordCount() > 0) break;
     }
 
     bool locked = false;
@@ -91,24 +97,24 @@ bool cls_Projekt::bProjektLock(int32_t& lProjID, std::string& sProjNum) {
 bool cls_Projekt::bProjektUnLock(int32_t& lProjID, std::string& sProjNum) {
   return impl_->Guard(false, [&] {
     Impl& p = *impl_;
-    std::string sql;
-    if (!sProjNum.empty()) {
-      sql =
-          "UPDATE Projekt SET SatzLockKZ = 0 WHERE " + ProNrCondition(sProjNum);
-    }
-    if (lProjID != 0) {
-      sql = "UPDATE Projekt SET SatzLockKZ = 0 WHERE ID = " +
-            std::to_string(lProjID);
-    }
-    if (sql.empty()) {
+    const std::vector<std::string> conditions =
+        ProjektConditions(lProjID, sProjNum);
+    if (conditions.empty()) {
       p.Record(kErrNoCurrentRecord, kNoCurrentRecordText);
       return false;
     }
 
     if (!p.oProjektDb) p.sProjektDatei = Impl::ProjektDateiNeu();
-    if (p.OpenProjektDb(p.sProjektDatei, Impl::Pause::kNone) &&
-        Impl::Attempt(Impl::Pause::kNone,
-                      [&] { p.oProjektDb->Execute(sql); })) {
+    bool unlocked = p.OpenProjektDb(p.sProjektDatei, Impl::Pause::kNone);
+    // The trimmed number is tried only when no row has the number as given.
+    for (size_t i = 0; unlocked && i < conditions.size(); ++i) {
+      unlocked = Impl::Attempt(Impl::Pause::kNone, [&] {
+        p.oProjektDb->Execute("UPDATE Projekt SET SatzLockKZ = 0 WHERE " +
+                              conditions[i]);
+      });
+      if (unlocked && p.oProjektDb->RecordsAffected() > 0) break;
+    }
+    if (unlocked) {
       p.Record(0, "");
       return true;
     }

@@ -43,6 +43,51 @@ TEST_F(ProjektSperreTest, LockIsTakenOnceUntilUnlocked) {
   EXPECT_TRUE(Lock(0, "4711"));
 }
 
+// Two projects whose numbers differ only by a blank: every lookup by number
+// takes the row whose number is exactly the given text, and the trimmed
+// number only when no row has the given one.
+TEST_F(ProjektSperreTest, ExactNumberWinsOverTheTrimmedOneInEveryLookup) {
+  const int32_t blank4711 = Add(" 4711");
+  Add("");  // a project without a number is never found by blanks
+
+  cls_Projekt reader;
+  int32_t id = 0;
+  std::string nr = " 4711";
+  ASSERT_TRUE(reader.bProjektRead(id, nr));
+  EXPECT_EQ(id, blank4711);
+  Variant column("ProBez");
+  Variant value("Altbau");
+  ASSERT_TRUE(reader.bProjektDatenWrite(value, column));
+  id = 0;
+  ASSERT_TRUE(reader.bProjWrite(id, nr));
+  EXPECT_EQ(id, blank4711);
+  EXPECT_EQ(Stored(blank4711, "ProBez"), Variant("Altbau"));
+  EXPECT_TRUE(Stored(id4711, "ProBez").IsNull());
+
+  EXPECT_TRUE(Lock(0, " 4711"));
+  EXPECT_TRUE(Locked(blank4711));
+  EXPECT_FALSE(Locked(id4711));
+  EXPECT_TRUE(Lock(0, "4711"));
+  EXPECT_TRUE(Unlock(0, " 4711"));
+  EXPECT_FALSE(Locked(blank4711));
+  EXPECT_TRUE(Locked(id4711));
+
+  // No row has " 4712 ": the trimmed number counts, for every lookup.
+  EXPECT_TRUE(Lock(0, " 4712 "));
+  EXPECT_TRUE(Locked(id4712));
+  EXPECT_TRUE(Unlock(0, " 4712 "));
+  EXPECT_FALSE(Locked(id4712));
+  nr = " 4712 ";
+  id = 0;
+  ASSERT_TRUE(reader.bProjektRead(id, nr));
+  EXPECT_EQ(id, id4712);
+  EXPECT_EQ(nr, "4712");
+
+  // Blanks alone are no number.
+  EXPECT_FALSE(Lock(0, "  "));
+  EXPECT_EQ(p.lProjektErrNum(), 3021);
+}
+
 TEST_F(ProjektSperreTest, IdentityWinsOverNumber) {
   EXPECT_TRUE(Lock(id4712, "4711"));
   EXPECT_TRUE(Locked(id4712));

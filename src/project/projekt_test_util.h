@@ -80,7 +80,8 @@ class ProjektTest : public ::testing::Test {
 };
 
 // Another user's write transaction on the file `path` while it lives: rows
-// can be read, but every write waits for it and then fails with 3218.
+// can be read, but every write waits for it (five seconds) and then fails
+// with 3218.
 class WriteLockHolder {
  public:
   explicit WriteLockHolder(const std::string& path) {
