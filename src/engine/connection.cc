@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "engine/dao_errors.h"
+#include "engine/dialect_functions.h"
 #include "engine/lock_file.h"
 #include "engine/password.h"
 #include "vx_taluvek/error.h"
@@ -134,6 +135,7 @@ void Connection::Connect() {
   if (!read_only_) Exec("PRAGMA journal_mode=DELETE");
   Exec("PRAGMA synchronous=FULL");
   Exec("PRAGMA foreign_keys=ON");
+  RegisterDialectFunctions(db_);
 }
 
 Connection::~Connection() {
