@@ -476,11 +476,12 @@ class Translator {
     if (IsNumber(right)) return;
     if (At(right + 1) != nullptr && At(right + 1)->IsWord("COLLATE")) return;
     const Token& r = tokens_[right];
-    if (r.kind == TokenKind::kDate) {
-      AddCollation(i - 1, "NOCASE");
-      return;
-    }
-    if (!IsText(r)) {
+    // A date is digits and marks, ordered alike under every collation; an
+    // index on a date column (BINARY) serves it.
+    if (r.kind == TokenKind::kDate) return;
+    // NOCASE orders the letters outside ASCII after all ASCII: only for
+    // equality is it the engine's folding.
+    if (!IsText(r) || !IsEquality(tokens_[i])) {
       AddCollation(i - 1, kFoldingCollation);
       return;
     }
@@ -488,7 +489,7 @@ class Translator {
         CaseVariants(Unquote(r), kMaxCaseVariants);
     if (variants && variants->size() == 1) {
       AddCollation(i - 1, "NOCASE");
-    } else if (variants && IsEquality(tokens_[i]) && IsWholeOperand(right) &&
+    } else if (variants && IsWholeOperand(right) &&
                EndsOperand(tokens_[i - 1]) &&
                !(i > 1 && tokens_[i - 2].IsWord("COLLATE"))) {
       AddCollation(i - 1, "NOCASE");

@@ -42,6 +42,9 @@ TEST(EngineDialect, LiteralsAfterComparisonsBecomeParameters) {
   EXPECT_EQ(t.sql,
             "UPDATE T SET a = ?, b = ? WHERE c >= ? AND d <> ? AND "
             "e COLLATE NOCASE=? AND f = ?");
+  // Dates need no collation: an index on their column serves them.
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE d < #3/5/2024# AND e > 'x'"),
+            "SELECT * FROM T WHERE d < ? AND e COLLATE DE_NOCASE > ?");
   ASSERT_EQ(t.parameters.size(), 6u);
   EXPECT_EQ(t.parameters[0].text, "O'Brien");
   EXPECT_EQ(t.parameters[1].text, "2024-03-05 14:30:00");

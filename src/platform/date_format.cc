@@ -16,16 +16,22 @@ struct Parts {
   DateParts p;
   int weekday;      // 1 = Sunday
   int day_of_year;  // 1 = January 1
+  int week;         // 1 = the week of January 1, weeks from Sunday
 };
 
+// Day 0, 1899-12-30, was a Saturday.
+int WeekdayOf(double serial) {
+  const auto day = static_cast<long long>(std::floor(serial));
+  return static_cast<int>(((day + 6) % 7 + 7) % 7) + 1;
+}
+
 Parts PartsOf(Date d) {
-  Parts parts{SplitDate(d), 0, 0};
+  Parts parts{SplitDate(d), 0, 0, 0};
   const double day = DateFromParts(parts.p.year, parts.p.month, parts.p.day).serial;
   const double first = DateFromParts(parts.p.year, 1, 1).serial;
-  // Day 0, 1899-12-30, was a Saturday.
-  const auto serial = static_cast<long long>(std::floor(day));
-  parts.weekday = static_cast<int>(((serial + 6) % 7 + 7) % 7) + 1;
+  parts.weekday = WeekdayOf(day);
   parts.day_of_year = static_cast<int>(day - first) + 1;
+  parts.week = (parts.day_of_year + WeekdayOf(first) - 2) / 7 + 1;
   return parts;
 }
 
@@ -173,8 +179,7 @@ class DateFormatter {
         break;
       case 'w':
         run = std::min<size_t>(Run('w'), 2);
-        out_ += std::to_string(run == 1 ? parts_.weekday
-                                        : (parts_.day_of_year + 6) / 7);
+        out_ += std::to_string(run == 1 ? parts_.weekday : parts_.week);
         break;
       case 'm':
         run = std::min<size_t>(Run('m'), 4);
