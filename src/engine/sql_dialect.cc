@@ -402,6 +402,14 @@ class Translator {
                          tokens_[k + 1].kind == TokenKind::kNumber));
   }
 
+  // Whether Now(), Date() or Time() starts at `k`.
+  bool IsDateFunction(size_t k) const {
+    return k + 2 < end_ && tokens_[k + 1].IsSymbol("(") &&
+           tokens_[k + 2].IsSymbol(")") &&
+           (tokens_[k].IsWord("NOW") || tokens_[k].IsWord("DATE") ||
+            tokens_[k].IsWord("TIME"));
+  }
+
   // Whether the literal at `k` is the whole right operand of a comparison.
   bool IsWholeOperand(size_t k) const {
     const Token* next = At(k + 1);
@@ -478,7 +486,7 @@ class Translator {
     const Token& r = tokens_[right];
     // A date is digits and marks, ordered alike under every collation; an
     // index on a date column (BINARY) serves it.
-    if (r.kind == TokenKind::kDate) return;
+    if (r.kind == TokenKind::kDate || IsDateFunction(right)) return;
     // NOCASE orders the letters outside ASCII after all ASCII: only for
     // equality is it the engine's folding.
     if (!IsText(r) || !IsEquality(tokens_[i])) {
