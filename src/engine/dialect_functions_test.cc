@@ -23,28 +23,13 @@ class EngineDialectFile : public testing::EngineFixture {
   void SetUp() override {
     EngineFixture::SetUp();
     db_ = Open();
-    for (const char* number : {"Müller", "Ärger", "O'Neil", "Ä-1", "Zeder",
+    for (const char* number : {"Müller", "Ärger", "O''Neil", "Ä-1", "Zeder",
                                "Straße", "arm", "Öl"}) {
-      db_->Execute("INSERT INTO Projekt (ProNr) VALUES ('" + Doubled(number) + "')");
+      db_->Execute("INSERT INTO Projekt (ProNr) VALUES ('" + std::string(number) + "')");
     }
   }
 
-  static std::string Doubled(std::string_view text) {
-    std::string out;
-    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
-    return out;
-  }
-
-  // The rows of a one-column query, joined by "|".
-  std::string Column(const std::string& sql) {
-    std::shared_ptr<Recordset> rs = db_->OpenRecordset(sql, kOpenSnapshot);
-    std::string joined;
-    for (; !rs->Eof(); rs->MoveNext()) {
-      if (!joined.empty()) joined += "|";
-      joined += CStr(rs->Fields()[0].Value());
-    }
-    return joined;
-  }
+  std::string Column(const std::string& sql) { return testing::ColumnOf(*db_, sql); }
 
   // SQLite's plan for a dialect statement, its details joined by "|".
   std::string Plan(const std::string& dialect) {
