@@ -1,6 +1,5 @@
 #include "engine/sql_dialect.h"
 
-#include <algorithm>
 #include <charconv>
 #include <map>
 #include <utility>

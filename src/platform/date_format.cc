@@ -2,8 +2,10 @@
 
 #include <langinfo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <utility>
 
 #include "platform/date.h"
 #include "platform/text.h"
