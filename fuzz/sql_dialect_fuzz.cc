@@ -3,15 +3,15 @@
 // The meaning of a statement of the dialect lies in its tokens alone, not in
 // the blanks between them.  So the statement and the same tokens written
 // with a blank between each pair must translate to statements that SQLite
-// reads alike: both refused, or both prepared to the same program (EXPLAIN,
-// blanks inside its operands ignored) with as many parameters as the
-// translation binds.  A second, independent translator to compare with
-// would repeat the first one's decisions; this check needs none, and it
-// catches what joins tokens in SQLite's reading: "x-True" read as "x--1"
-// (a comment that swallows the rest), two quoted texts read as one, a name
-// followed by a text read as a blob, "?" followed by a digit.  Besides, the
-// output must hold no comment at all, and nothing may crash or show
-// undefined behaviour on any input.
+// reads alike: both prepared to the same program (EXPLAIN, blanks inside
+// its operands ignored) with as many parameters as the translation binds,
+// or both refused with the same message.  A second, independent translator
+// to compare with would repeat the first one's decisions; this check needs
+// none, and it catches what joins tokens in SQLite's reading: "x-True" read
+// as "x--1" (a comment that swallows the rest), two quoted texts read as
+// one, a name followed by a text read as a blob, "?" followed by a digit.
+// Besides, the output must hold no comment at all, and nothing may crash or
+// show undefined behaviour on any input.
 
 #include <sqlite3.h>
 
@@ -58,8 +58,8 @@ sqlite3* Database() {
   return db;
 }
 
-// The statement's program, one line per instruction, or "" when SQLite
-// refuses it.  Checks the count of parameters on the way.
+// The statement's program, one line per instruction, or SQLite's message
+// when it refuses it.  Checks the count of parameters on the way.
 std::string Program(const TranslatedStatement& t) {
   sqlite3* db = Database();
   sqlite3_stmt* stmt = nullptr;
@@ -68,7 +68,7 @@ std::string Program(const TranslatedStatement& t) {
                          &tail) != SQLITE_OK ||
       stmt == nullptr) {
     sqlite3_finalize(stmt);
-    return "";
+    return std::string("refused: ") + sqlite3_errmsg(db);
   }
   if (static_cast<size_t>(sqlite3_bind_parameter_count(stmt)) != t.parameters.size()) {
     std::abort();  // a parameter lost, in a comment say
