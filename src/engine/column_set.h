@@ -42,14 +42,25 @@ class ColumnSet {
   const ColumnInfo& operator[](size_t i) const { return columns_[i]; }
   // The first column of that name without regard to case.
   std::optional<size_t> Find(std::string_view name) const;
-  // Whether the description still fits `stmt` (SQLite prepares a statement
-  // anew after a schema change).
+  // Gives the expression column `column` the type `type` (a Max of a date
+  // column is a date).
+  void SetExpressionType(size_t column, const ColumnType& type);
+  // Whether the description still fits `stmt`: SQLite prepares a statement
+  // anew after a schema change, when another connection may have made a
+  // table with the same number of columns in another order.  Compares each
+  // column's name, declared type and origin.
   bool Fits(sqlite3_stmt* stmt) const;
 
  private:
+  // What SQLite says of a column, as Fits compares it.
+  struct Origin {
+    std::string name, declared, table, column;
+  };
+  static Origin OriginOf(sqlite3_stmt* stmt, int column);
+
   std::vector<ColumnInfo> columns_;
   std::unordered_map<std::string, size_t> by_name_;  // upper-case names
-  int statement_columns_;
+  std::vector<Origin> origins_;  // every column of the statement
 };
 
 }  // namespace vx::dao

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "engine/dao_errors.h"
+#include "engine/dialect_functions.h"
 #include "engine/lock_file.h"
 #include "engine/password.h"
 #include "platform/shared_files.h"
@@ -147,6 +148,7 @@ void Connection::Connect() {
   // any other file (3049).
   Exec("PRAGMA synchronous=FULL");
   if (!read_only_) Exec("PRAGMA journal_mode=DELETE");
+  RegisterDialectFunctions(db_);
 }
 
 Connection::~Connection() {

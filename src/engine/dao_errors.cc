@@ -75,6 +75,7 @@ const char* Template(int32_t number) {
     case kErrLocked: return "Could not update; currently locked.";
     case kErrInvalidOperation: return "Invalid operation.";
     case kErrItemNotFound: return "Item not found in this collection.";
+    case kErrTableDefinition: return "Syntax error in CREATE TABLE statement.";
     case kErrRequiredField:
       return "The field '|' cannot contain a Null value because the Required "
              "property for this field is set to True. Enter a value in this "
@@ -88,6 +89,7 @@ const char* Template(int32_t number) {
       return "You attempted to open a database that is already opened "
              "exclusively by user '|' on machine '|'. Try again when the "
              "database is available.";
+    case kErrTooComplex: return "Query is too complex.";
     case kErrObjectInvalid: return "Object invalid or no longer set.";
     case kErrConversion: return "Data type conversion error.";
     default: return nullptr;

@@ -50,10 +50,12 @@ enum DaoError : int32_t {
   kErrLocked = 3218,
   kErrInvalidOperation = 3219,
   kErrItemNotFound = 3265,
+  kErrTableDefinition = 3290,       // a CREATE or ALTER TABLE it cannot read
   kErrRequiredField = 3314,         // field name
   kErrValidationRule = 3317,        // rule, field
   kErrNumericOverflow = 3349,
   kErrOpenedExclusively = 3356,     // user, machine
+  kErrTooComplex = 3360,
   kErrObjectInvalid = 3420,
   kErrConversion = 3421,
 };

@@ -22,15 +22,8 @@ bool Exists(const std::string& path) {
 
 class EngineDatabase : public testing::EngineFixture {
  protected:
-  // The rows of a one-column query, joined by "|".
   std::string Column(Database& db, const std::string& sql) {
-    std::shared_ptr<Recordset> rs = db.OpenRecordset(sql, kOpenSnapshot);
-    std::string joined;
-    for (; !rs->Eof(); rs->MoveNext()) {
-      if (!joined.empty()) joined += "|";
-      joined += CStr(rs->Fields()[0].Value());
-    }
-    return joined;
+    return testing::ColumnOf(db, sql);
   }
 };
 

@@ -67,6 +67,17 @@ inline std::string DescriptionOf(const std::function<void()>& step) {
   return "";
 }
 
+// The values of a one-column query, as texts joined by "|".
+inline std::string ColumnOf(Database& db, const std::string& sql) {
+  std::shared_ptr<Recordset> rs = db.OpenRecordset(sql, kOpenSnapshot);
+  std::string joined;
+  for (; !rs->Eof(); rs->MoveNext()) {
+    if (!joined.empty()) joined += "|";
+    joined += CStr(rs->Fields()[0].Value());
+  }
+  return joined;
+}
+
 // A database made from kProjectSchema (or another script) in a fresh
 // folder; the settings home points into the folder too.
 class EngineFixture : public ::testing::Test {

@@ -79,6 +79,26 @@ ColumnType TypeOfKind(StoredValue::Kind kind) {
   return type;
 }
 
+// The type of the column that a Max, Min or Sum reads, from the same
+// column read over the statement's FROM clause; nothing when SQLite knows
+// none or, for a Sum, when it is no currency (a Sum of integers may leave
+// their range).
+std::optional<ColumnType> AggregateType(Connection& connection,
+                                        const TranslatedStatement& statement,
+                                        const TypedAggregate& aggregate) {
+  try {
+    Statement probe = connection.Prepare("SELECT " + aggregate.column + " " +
+                                         statement.from_clause);
+    const char* declared = sqlite3_column_decltype(probe.get(), 0);
+    if (declared == nullptr || declared[0] == '\0') return std::nullopt;
+    const ColumnType type = DeclaredType(declared);
+    if (aggregate.sum && type.type != kTypeCurrency) return std::nullopt;
+    return type;
+  } catch (const Error&) {
+    return std::nullopt;  // the column as SQLite gives its values
+  }
+}
+
 }  // namespace
 
 RecordsetState::~RecordsetState() {
@@ -400,16 +420,37 @@ std::shared_ptr<Recordset> OpenRecordsetOn(
   sqlite3_stmt* stmt = state->statement.get();
   state->statement.Bind(translated.parameters);
 
+  // The columns are described after the first step: a cached statement is
+  // prepared anew there when another connection changed the schema, and
+  // only then tells its columns as they are now.
+  const bool row = state->statement.Step();
   std::shared_ptr<const ColumnSet>& described = state->statement.columns();
   if (!described || !described->Fits(stmt)) {
-    described = std::make_shared<ColumnSet>(
+    auto columns = std::make_shared<ColumnSet>(
         connection->handle(), stmt,
         sqlite3_column_count(stmt) - (state->updatable ? 1 : 0),
         state->updatable ? &state->source->table : nullptr);
+    for (const TypedAggregate& aggregate : translated.typed_aggregates) {
+      if (aggregate.position >= columns->size() ||
+          (*columns)[aggregate.position].declared) {
+        continue;
+      }
+      if (std::optional<ColumnType> typed =
+              AggregateType(*connection, translated, aggregate)) {
+        columns->SetExpressionType(aggregate.position, *typed);
+      }
+    }
+    described = std::move(columns);
   }
   state->columns = described;
   state->buffer.resize(state->columns->size());
   state->rows = RowStore(static_cast<size_t>(sqlite3_column_count(stmt)));
+  if (row) {
+    state->rows.Append(stmt);
+  } else {
+    state->finished = true;
+    state->statement.Release();
+  }
 
   connection->Register(state.get());
   state->GoTo(0);

@@ -1,18 +1,28 @@
 #include "engine/sql_dialect.h"
 
-#include <algorithm>
 #include <charconv>
+#include <map>
 #include <utility>
 
 #include "engine/dao_errors.h"
+#include "engine/dialect_functions.h"
 #include "engine/field_types.h"
 #include "engine/sql_lexer.h"
+#include "engine/text_order.h"
 #include "platform/text.h"
 #include "vx_taluvek/variant.h"
 
 namespace vx::dao {
 
 namespace {
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+// Deeper nesting is refused: SQLite's parser has its own, lower limits on
+// some forms, and the translation walks the nesting.
+constexpr size_t kMaxNesting = 100;
+// A literal compared with "=" whose letters have more case forms than this
+// is compared through the folding collation instead of its forms.
+constexpr size_t kMaxCaseVariants = 16;
 
 // The name a word or a bracketed name stands for.
 std::string NameText(const Token& t) {
@@ -25,10 +35,82 @@ bool IsComparison(const Token& t) {
           t.text == "<=" || t.text == ">=" || t.text == "!=" || t.text == "==");
 }
 
-bool IsLiteral(const Token& t) {
-  return t.kind == TokenKind::kString || t.kind == TokenKind::kDoubleString ||
-         t.kind == TokenKind::kNumber || t.kind == TokenKind::kDate ||
-         t.IsWord("TRUE") || t.IsWord("FALSE");
+bool IsEquality(const Token& t) {
+  return t.IsSymbol("=") || t.IsSymbol("==") || t.IsSymbol("<>") ||
+         t.IsSymbol("!=");
+}
+
+// True, False, Yes and No: the dialect's boolean constants.
+bool IsBooleanWord(const Token& t) {
+  return t.IsWord("TRUE") || t.IsWord("FALSE") || t.IsWord("YES") ||
+         t.IsWord("NO");
+}
+
+bool IsTrueWord(const Token& t) { return t.IsWord("TRUE") || t.IsWord("YES"); }
+
+bool IsText(const Token& t) {
+  return t.kind == TokenKind::kString || t.kind == TokenKind::kDoubleString;
+}
+
+bool IsSign(const Token& t) { return t.IsSymbol("-") || t.IsSymbol("+"); }
+
+// Words of the grammar, which never stand for a value.
+bool IsKeyword(const Token& t) {
+  static constexpr std::string_view kWords[] = {
+      "ALL",     "AND",      "AS",      "ASC",       "BETWEEN", "BY",
+      "CASE",    "COLLATE",  "CROSS",   "DELETE",    "DESC",    "DISTINCT",
+      "DISTINCTROW", "ELSE", "END",     "ESCAPE",    "EXCEPT",  "EXISTS",
+      "FROM",    "FULL",     "GLOB",    "GROUP",     "HAVING",  "IN",
+      "INNER",   "INSERT",   "INTERSECT", "INTO",    "IS",      "JOIN",
+      "LEFT",    "LIKE",     "LIMIT",   "MOD",       "NATURAL", "NOT",
+      "NULLS",   "OFFSET",   "ON",      "OR",        "ORDER",   "OUTER",
+      "OVER",    "RETURNING", "RIGHT",  "SELECT",    "SET",     "THEN",
+      "TOP",     "UNION",    "UPDATE",  "USING",     "VALUES",  "WHEN",
+      "WHERE",   "WINDOW",   "XOR"};
+  if (t.kind != TokenKind::kWord) return false;
+  for (std::string_view w : kWords) {
+    if (t.IsWord(w)) return true;
+  }
+  return false;
+}
+
+// A token that is a value or a name by itself.
+bool IsOperandToken(const Token& t) {
+  return t.kind == TokenKind::kName || t.kind == TokenKind::kString ||
+         t.kind == TokenKind::kDoubleString || t.kind == TokenKind::kNumber ||
+         t.kind == TokenKind::kDate ||
+         (t.kind == TokenKind::kWord && !IsKeyword(t));
+}
+
+bool EndsOperand(const Token& t) { return IsOperandToken(t) || t.IsSymbol(")"); }
+
+bool IsNameToken(const Token& t) {
+  return t.kind == TokenKind::kWord || t.kind == TokenKind::kName;
+}
+
+// Binary operators that may stand inside an operand of "&" or "\".
+enum class Operators {
+  kConcatLeft,    // arithmetic and "&": the left operand of "&"
+  kConcatRight,   // arithmetic: the right operand of "&"
+  kDivideLeft,    // "*", "/", "\": the left operand of "\"
+  kDivideRight,   // "*", "/": the right operand of "\"
+};
+
+bool IsOperatorOf(const Token& t, Operators set) {
+  const bool multiplicative = t.IsSymbol("*") || t.IsSymbol("/");
+  switch (set) {
+    case Operators::kConcatLeft:
+      if (t.IsSymbol("&")) return true;
+      [[fallthrough]];
+    case Operators::kConcatRight:
+      return multiplicative || IsSign(t) || t.IsSymbol("\\") ||
+             t.IsSymbol("%") || t.IsWord("MOD");
+    case Operators::kDivideLeft:
+      return multiplicative || t.IsSymbol("\\");
+    case Operators::kDivideRight:
+      return multiplicative;
+  }
+  return false;
 }
 
 std::string QuoteText(std::string_view text) {
@@ -38,6 +120,30 @@ std::string QuoteText(std::string_view text) {
     if (c == '\'') quoted += '\'';
   }
   return quoted + "'";
+}
+
+bool IsWordByte(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+         (c >= '0' && c <= '9') || c == '_' || c == '$' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Whether SQLite would read `last` followed by `first` as one token or as
+// the start of a comment: "-" "-", "/" "*", two quotes, a name followed by
+// a name or a quote (x'..' is a blob), "?" followed by a digit (a numbered
+// parameter), and operators that would merge ("||", "<=", "->").
+bool Joins(char last, char first) {
+  if (last == '-' && (first == '-' || first == '>')) return true;
+  if (last == '/' && first == '*') return true;
+  if ((last == '\'' || last == '"') && first == last) return true;
+  if (IsWordByte(last) && (IsWordByte(first) || first == '\'' || first == '"')) {
+    return true;
+  }
+  if (last == '?' && first >= '0' && first <= '9') return true;
+  if (last == '|' && first == '|') return true;
+  const std::string_view comparison = "<>=!";
+  return comparison.find(last) != std::string_view::npos &&
+         (first == '=' || first == '<' || first == '>');
 }
 
 // Words that begin a column constraint and so end a column's type name.
@@ -73,6 +179,20 @@ bool EndsFromItem(const Token& t) {
   return t.IsWord("WHERE") || t.IsWord("ORDER") || t.IsWord("LIMIT");
 }
 
+// Words that end the FROM clause of a SELECT.
+bool EndsFromClause(const Token& t) {
+  return t.IsWord("WHERE") || t.IsWord("GROUP") || t.IsWord("HAVING") ||
+         t.IsWord("ORDER") || t.IsWord("LIMIT") || t.IsWord("UNION") ||
+         t.IsWord("EXCEPT") || t.IsWord("INTERSECT") || t.IsWord("WINDOW");
+}
+
+// Words that end a term of ORDER BY or GROUP BY.
+bool EndsSortTerm(const Token& t) {
+  return t.IsSymbol(",") || t.IsWord("ASC") || t.IsWord("DESC") ||
+         t.IsWord("NULLS") || EndsFromClause(t) || t.IsWord("OFFSET") ||
+         t.IsWord("COLLATE");
+}
+
 class Translator {
  public:
   Translator(std::string_view sql, std::vector<Token> tokens)
@@ -89,8 +209,20 @@ class Translator {
     }
     if (end_ == 0) RaiseDao(kErrInvalidStatement);
     result_.kind = Kind(tokens_[0]);
+    dml_ = result_.kind != StatementKind::kDefinition;
     out_offsets_.assign(end_ + 1, 0);
+    before_.assign(end_, std::string());
+    after_.assign(end_, std::string());
     result_.sql.reserve(sql_.size() + 16);
+    MatchParentheses();
+    if (dml_) {
+      PlanOperators("&", Operators::kConcatLeft, Operators::kConcatRight,
+                    "vx_concat(");
+      PlanOperators("\\", Operators::kDivideLeft, Operators::kDivideRight,
+                    "vx_intdiv(");
+      PlanComparisons();
+      PlanSortTerms();
+    }
 
     size_t i = 0;
     if (result_.kind == StatementKind::kDelete) i = SkipDeleteTarget();
@@ -102,8 +234,11 @@ class Translator {
       TranslateRange(i, end_);
     }
     out_offsets_[end_] = result_.sql.size();
-    if (!limit_.empty()) result_.sql += " LIMIT " + limit_;
-    if (result_.kind == StatementKind::kSelect) AnalyzeSource();
+    if (!limit_.empty()) Emit(" LIMIT " + limit_, false);
+    if (result_.kind == StatementKind::kSelect) {
+      AnalyzeSource();
+      FindTypedAggregates();
+    }
     return std::move(result_);
   }
 
@@ -126,9 +261,281 @@ class Translator {
     return At(i + 1) != nullptr && At(i + 1)->IsSymbol("(");
   }
 
+  // Appends `text`, after a blank when `space` says so or when the text
+  // would otherwise join the output's last token.
   void Emit(std::string_view text, bool space) {
-    if (space && !result_.sql.empty()) result_.sql += ' ';
+    if (text.empty()) return;
+    if (!result_.sql.empty() &&
+        (space || Joins(result_.sql.back(), text.front()))) {
+      result_.sql += ' ';
+    }
     result_.sql += text;
+  }
+
+  // ---- The parentheses ----
+
+  // Pairs the parentheses, records each token's depth and the group that
+  // encloses it; raises 3360 for nesting beyond kMaxNesting.
+  void MatchParentheses() {
+    match_.assign(end_, kNone);
+    enclosing_.assign(end_, kNone);
+    depth_.assign(end_, 0);
+    std::vector<size_t> open;
+    for (size_t k = 0; k < end_; ++k) {
+      depth_[k] = open.size();
+      enclosing_[k] = open.empty() ? kNone : open.back();
+      if (tokens_[k].IsSymbol("(")) {
+        if (open.size() == kMaxNesting) RaiseDao(kErrTooComplex);
+        open.push_back(k);
+      } else if (tokens_[k].IsSymbol(")") && !open.empty()) {
+        match_[k] = open.back();
+        match_[open.back()] = k;
+        open.pop_back();
+      }
+    }
+  }
+
+  // ---- Operands of "&" and "\" ----
+
+  // The end (exclusive) of the primary value that starts at `j`: a value,
+  // a name (qualified), a call or a group in parentheses.
+  size_t PrimaryEnd(size_t j) const {
+    if (j >= end_) return kNone;
+    if (tokens_[j].IsSymbol("(")) {
+      return match_[j] == kNone ? kNone : match_[j] + 1;
+    }
+    if (!IsOperandToken(tokens_[j])) return kNone;
+    const bool word = tokens_[j].kind == TokenKind::kWord;
+    ++j;
+    while (j + 1 < end_ && tokens_[j].IsSymbol(".") && IsNameToken(tokens_[j + 1])) {
+      j += 2;
+    }
+    if (word && j < end_ && tokens_[j].IsSymbol("(")) {
+      return match_[j] == kNone ? kNone : match_[j] + 1;
+    }
+    return j;
+  }
+
+  // The start of the primary value that ends with token `j`.
+  size_t PrimaryBegin(size_t j) const {
+    if (tokens_[j].IsSymbol(")")) {
+      size_t open = match_[j];
+      if (open == kNone) return kNone;
+      if (open > 0 && tokens_[open - 1].kind == TokenKind::kWord &&
+          !IsKeyword(tokens_[open - 1])) {
+        --open;  // a call
+      }
+      return open;
+    }
+    if (!IsOperandToken(tokens_[j])) return kNone;
+    while (j >= 2 && tokens_[j - 1].IsSymbol(".") && IsNameToken(tokens_[j - 2])) {
+      j -= 2;
+    }
+    return j;
+  }
+
+  // The end (exclusive) of the operand that starts at `j`.
+  size_t OperandEnd(size_t j, Operators inside) const {
+    for (;;) {
+      while (j < end_ && IsSign(tokens_[j])) ++j;
+      j = PrimaryEnd(j);
+      if (j == kNone) return kNone;
+      if (j + 1 < end_ && IsOperatorOf(tokens_[j], inside)) {
+        ++j;
+        continue;
+      }
+      return j;
+    }
+  }
+
+  // The start of the operand that ends with token `j`.
+  size_t OperandBegin(size_t j, Operators inside) const {
+    for (;;) {
+      size_t start = PrimaryBegin(j);
+      if (start == kNone) return kNone;
+      // Signs before it that are no binary operators.
+      while (start > 0 && IsSign(tokens_[start - 1]) &&
+             (start == 1 || !EndsOperand(tokens_[start - 2]))) {
+        --start;
+      }
+      if (start >= 2 && IsOperatorOf(tokens_[start - 1], inside) &&
+          EndsOperand(tokens_[start - 2])) {
+        j = start - 2;
+        continue;
+      }
+      return start;
+    }
+  }
+
+  // Rewrites each binary `op` "a op b" as "function(a, b)", so that it keeps
+  // the dialect's precedence and its handling of Null.  An operator whose
+  // operands it cannot tell stays for SQLite to judge.
+  void PlanOperators(std::string_view op, Operators left_set,
+                     Operators right_set, const char* function) {
+    for (size_t i = 1; i + 1 < end_; ++i) {
+      if (!tokens_[i].IsSymbol(op)) continue;
+      const size_t begin = OperandBegin(i - 1, left_set);
+      const size_t end = OperandEnd(i + 1, right_set);
+      if (begin == kNone || end == kNone) continue;
+      before_[begin] += function;
+      replacement_[i] = ",";
+      after_[end - 1] += ")";
+    }
+  }
+
+  // ---- Comparisons without regard to case ----
+
+  // Gives the operand that ends with token `last` the collation `name`,
+  // unless it has one.
+  void AddCollation(size_t last, const char* name) {
+    if (!EndsOperand(tokens_[last])) return;
+    if (last > 0 && tokens_[last - 1].IsWord("COLLATE")) return;
+    after_[last] += " COLLATE ";
+    after_[last] += name;
+  }
+
+  bool IsNumber(size_t k) const {
+    return k < end_ && (tokens_[k].kind == TokenKind::kNumber ||
+                        IsBooleanWord(tokens_[k]) ||
+                        (IsSign(tokens_[k]) && k + 1 < end_ &&
+                         tokens_[k + 1].kind == TokenKind::kNumber));
+  }
+
+  // Whether Now(), Date() or Time() starts at `k`.
+  bool IsDateFunction(size_t k) const {
+    return k + 2 < end_ && tokens_[k + 1].IsSymbol("(") &&
+           tokens_[k + 2].IsSymbol(")") &&
+           (tokens_[k].IsWord("NOW") || tokens_[k].IsWord("DATE") ||
+            tokens_[k].IsWord("TIME"));
+  }
+
+  // Whether the literal at `k` is the whole right operand of a comparison.
+  bool IsWholeOperand(size_t k) const {
+    const Token* next = At(k + 1);
+    if (next == nullptr) return true;
+    if (next->IsWord("COLLATE") || next->IsWord("ESCAPE") ||
+        next->IsWord("MOD") || next->IsSymbol(".") || next->IsSymbol("(")) {
+      return false;
+    }
+    return next->kind != TokenKind::kSymbol || next->IsSymbol(")") ||
+           next->IsSymbol(",") || IsEquality(*next);
+  }
+
+  // The assignments of SET clauses, whose "=" compares nothing.
+  std::vector<bool> Assignments() const {
+    std::vector<bool> assignment(end_, false);
+    for (size_t i = 0; i < end_; ++i) {
+      if (!tokens_[i].IsWord("SET")) continue;
+      bool expect = true;
+      for (size_t k = i + 1; k < end_ && depth_[k] >= depth_[i]; ++k) {
+        if (depth_[k] != depth_[i]) continue;
+        const Token& t = tokens_[k];
+        if (t.IsWord("WHERE") || t.IsWord("FROM") || t.IsWord("RETURNING")) break;
+        if (t.IsSymbol(",")) {
+          expect = true;
+        } else if (t.IsSymbol("=") && expect) {
+          assignment[k] = true;
+          expect = false;
+        }
+      }
+    }
+    return assignment;
+  }
+
+  // Texts compare without regard to case, the German letters included.  A
+  // literal text whose letters are all ASCII compares under the column's
+  // own NOCASE (which an index on it serves); one with other letters
+  // compares with "=" against its case forms under NOCASE (served the
+  // same); everything else through the folding collation.  Numbers need
+  // none.
+  void PlanComparisons() {
+    const std::vector<bool> assignment = Assignments();
+    for (size_t i = 1; i + 1 < end_; ++i) {
+      const Token& t = tokens_[i];
+      if (IsComparison(t) && !assignment[i]) {
+        PlanComparison(i);
+      } else if (t.IsWord("IN") || t.IsWord("BETWEEN")) {
+        size_t left = i - 1;
+        if (tokens_[left].IsWord("NOT")) {
+          if (left == 0) continue;
+          --left;
+        }
+        if (t.IsWord("BETWEEN") ? IsNumber(i + 1) : NumbersOnly(i + 1)) continue;
+        AddCollation(left, kFoldingCollation);
+      }
+    }
+  }
+
+  // Whether the group in parentheses at `open` holds numbers only.
+  bool NumbersOnly(size_t open) const {
+    if (open >= end_ || match_[open] == kNone) return false;
+    for (size_t k = open + 1; k < match_[open]; ++k) {
+      const Token& t = tokens_[k];
+      if (t.kind != TokenKind::kNumber && !IsSign(t) && !t.IsSymbol(",")) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  void PlanComparison(size_t i) {
+    const size_t right = i + 1;
+    if (IsNumber(right)) return;
+    if (At(right + 1) != nullptr && At(right + 1)->IsWord("COLLATE")) return;
+    const Token& r = tokens_[right];
+    // A date is digits and marks, ordered alike under every collation; an
+    // index on a date column (BINARY) serves it.
+    if (r.kind == TokenKind::kDate || IsDateFunction(right)) return;
+    // NOCASE orders the letters outside ASCII after all ASCII: only for
+    // equality is it the engine's folding.
+    if (!IsText(r) || !IsEquality(tokens_[i])) {
+      AddCollation(i - 1, kFoldingCollation);
+      return;
+    }
+    std::optional<std::vector<std::string>> variants =
+        CaseVariants(Unquote(r), kMaxCaseVariants);
+    if (variants && variants->size() == 1) {
+      AddCollation(i - 1, "NOCASE");
+    } else if (variants && IsWholeOperand(right) &&
+               EndsOperand(tokens_[i - 1]) &&
+               !(i > 1 && tokens_[i - 2].IsWord("COLLATE"))) {
+      AddCollation(i - 1, "NOCASE");
+      replacement_[i] =
+          tokens_[i].IsSymbol("=") || tokens_[i].IsSymbol("==") ? "IN (" : "NOT IN (";
+      variants_[right] = std::move(*variants);
+    } else {
+      AddCollation(i - 1, kFoldingCollation);
+    }
+  }
+
+  // Each term of ORDER BY and GROUP BY sorts and groups texts through the
+  // folding collation, unless it names a collation of its own.
+  void PlanSortTerms() {
+    for (size_t i = 1; i < end_; ++i) {
+      if (!tokens_[i].IsWord("BY") ||
+          !(tokens_[i - 1].IsWord("ORDER") || tokens_[i - 1].IsWord("GROUP"))) {
+        continue;
+      }
+      const size_t depth = depth_[i];
+      size_t term = i + 1;  // start of the current term, kNone after it
+      for (size_t k = i + 1;; ++k) {
+        const bool closes = k >= end_ || depth_[k] < depth ||
+                            (depth_[k] == depth && tokens_[k].IsSymbol(")"));
+        if (!closes && (depth_[k] != depth || !EndsSortTerm(tokens_[k]))) continue;
+        if (term != kNone && k > term && (closes || !tokens_[k].IsWord("COLLATE"))) {
+          AddCollation(k - 1, kFoldingCollation);
+        }
+        if (closes) break;
+        const Token& t = tokens_[k];
+        if (t.IsSymbol(",")) {
+          term = k + 1;
+        } else if (EndsFromClause(t) || t.IsWord("OFFSET")) {
+          break;
+        } else {
+          term = kNone;
+        }
+      }
+    }
   }
 
   // "DELETE * FROM X" and "DELETE X.* FROM X" name no columns in SQLite.
@@ -147,77 +554,116 @@ class Translator {
     for (size_t i = from; i < to;) i = TranslateAt(i, to);
   }
 
-  // Translates the token at `i` (and those that belong to it); returns the
-  // index of the next one.
+  // Translates the token at `i` (and those that belong to it) with what is
+  // planned before and after them; returns the index of the next one.
   size_t TranslateAt(size_t i, size_t to) {
-    const Token& t = tokens_[i];
+    bool space = tokens_[i].space_before;
     out_offsets_[i] =
-        result_.sql.size() + (t.space_before && !result_.sql.empty() ? 1 : 0);
-    const bool dml = result_.kind != StatementKind::kDefinition;
-    const bool after_comparison = i > 0 && IsComparison(tokens_[i - 1]);
+        result_.sql.size() + (space && !result_.sql.empty() ? 1 : 0);
+    if (!before_[i].empty()) {
+      Emit(before_[i], space);
+      space = false;
+    }
+    const size_t next = TranslateToken(i, to, space);
+    for (size_t k = i; k < next; ++k) Emit(after_[k], false);
+    return next;
+  }
 
-    if (dml && after_comparison && IsLiteral(t)) {
+  size_t TranslateToken(size_t i, size_t to, bool space) {
+    const Token& t = tokens_[i];
+    const bool after_comparison = dml_ && i > 0 && IsComparison(tokens_[i - 1]);
+
+    if (auto replaced = replacement_.find(i); replaced != replacement_.end()) {
+      const bool comma = replaced->second == ",";
+      Emit(replaced->second, !comma);
+      return i + 1;
+    }
+    if (auto forms = variants_.find(i); forms != variants_.end()) {
+      std::string marks;
+      for (std::string& form : forms->second) {
+        Parameter p;
+        p.kind = Parameter::Kind::kText;
+        p.text = std::move(form);
+        result_.parameters.push_back(std::move(p));
+        marks += marks.empty() ? "?" : ", ?";
+      }
+      Emit(marks + ")", false);
+      return i + 1;
+    }
+    if (after_comparison && IsLiteral(i)) {
       AddParameter(t, false);
-      Emit("?", t.space_before);
+      Emit("?", space);
       return i + 1;
     }
     // A signed number after a comparison: "= -1".
-    if (dml && after_comparison && (t.IsSymbol("-") || t.IsSymbol("+")) &&
-        i + 1 < to && tokens_[i + 1].kind == TokenKind::kNumber) {
+    if (after_comparison && IsSign(t) && i + 1 < to &&
+        tokens_[i + 1].kind == TokenKind::kNumber) {
       AddParameter(tokens_[i + 1], t.IsSymbol("-"));
-      Emit("?", t.space_before);
+      Emit("?", space);
       out_offsets_[i + 1] = result_.sql.size();
       return i + 2;
     }
     switch (t.kind) {
       case TokenKind::kWord:
-        return TranslateWord(i, to);
+        return TranslateWord(i, to, space);
       case TokenKind::kName:
-        Emit(QuoteName(Unquote(t)), t.space_before);
+        Emit(QuoteName(Unquote(t)), space);
         return i + 1;
       case TokenKind::kString:
-        Emit(t.text, t.space_before);
+        Emit(t.text, space);
         return i + 1;
       case TokenKind::kDoubleString:
-        Emit(QuoteText(Unquote(t)), t.space_before);
+        Emit(QuoteText(Unquote(t)), space);
         return i + 1;
       case TokenKind::kDate:
-        Emit(QuoteText(DateText(t)), t.space_before);
+        Emit(QuoteText(DateText(t)), space);
         return i + 1;
       case TokenKind::kNumber:
-        Emit(t.text, t.space_before);
+        Emit(t.text, space);
         return i + 1;
       case TokenKind::kSymbol:
-        Emit(t.IsSymbol("&") ? "||" : t.text, t.space_before);
+        Emit(t.IsSymbol("&") ? "||" : t.text, space);
         return i + 1;
     }
     return i + 1;
   }
 
-  size_t TranslateWord(size_t i, size_t to) {
+  // A value written in the statement: a text, number, date or boolean
+  // constant (not a table's name before ".").
+  bool IsLiteral(size_t i) const {
+    const Token& t = tokens_[i];
+    if (IsBooleanWord(t)) {
+      return !AfterDot(i) && !(At(i + 1) != nullptr && At(i + 1)->IsSymbol("."));
+    }
+    return IsText(t) || t.kind == TokenKind::kNumber || t.kind == TokenKind::kDate;
+  }
+
+  size_t TranslateWord(size_t i, size_t to, bool space) {
     const Token& t = tokens_[i];
     if (AfterDot(i)) {
-      Emit(t.text, t.space_before);
+      Emit(t.text, space);
       return i + 1;
     }
-    if (t.IsWord("TRUE") || t.IsWord("FALSE")) {
-      Emit(t.IsWord("TRUE") ? "-1" : "0", t.space_before);
+    if (IsLiteral(i)) {  // a boolean constant
+      // In parentheses where a minus would read as one of a subtraction:
+      // "x-True", "1 True".
+      const bool binary = i > 0 && (EndsOperand(tokens_[i - 1]) || IsSign(tokens_[i - 1]));
+      Emit(IsTrueWord(t) ? (binary ? "(-1)" : "-1") : "0", space);
       return i + 1;
     }
     if (t.IsWord("DISTINCTROW")) {
-      Emit("DISTINCT", t.space_before);
+      Emit("DISTINCT", space);
       return i + 1;
     }
     if (t.IsWord("MOD")) {
-      Emit("%", t.space_before);
+      Emit("%", space);
       return i + 1;
     }
-    if (t.IsWord("TOP") && result_.kind == StatementKind::kSelect &&
-        i + 1 < to && tokens_[i + 1].kind == TokenKind::kNumber && i > 0 &&
+    if (t.IsWord("TOP") && dml_ && i + 1 < to &&
+        tokens_[i + 1].kind == TokenKind::kNumber &&
         (tokens_[i - 1].IsWord("SELECT") || tokens_[i - 1].IsWord("DISTINCT") ||
-         tokens_[i - 1].IsWord("DISTINCTROW") || tokens_[i - 1].IsWord("ALL")) &&
-        Depth(i) == 0) {
-      limit_ = std::string(tokens_[i + 1].text);
+         tokens_[i - 1].IsWord("DISTINCTROW") || tokens_[i - 1].IsWord("ALL"))) {
+      TakeTop(i);
       out_offsets_[i + 1] = result_.sql.size();
       return i + 2;
     }
@@ -233,34 +679,39 @@ class Translator {
           replacement = "('1899-12-30 '||time('now','localtime'))";
         }
         if (replacement != nullptr) {
-          Emit(replacement, t.space_before);
+          Emit(replacement, space);
           out_offsets_[i + 1] = out_offsets_[i + 2] = result_.sql.size();
           return i + 3;
         }
       }
+      // Statements call the connection's UCase, LCase and Nz; a table's
+      // definition, stored in the file, only SQLite's own functions.
       static constexpr std::pair<std::string_view, std::string_view>
-          kRenamed[] = {{"UCASE", "upper"},  {"LCASE", "lower"},
-                        {"LEN", "length"},   {"MID", "substr"},
+          kRenamed[] = {{"LEN", "length"},   {"MID", "substr"},
+                        {"UCASE", "upper"},  {"LCASE", "lower"},
                         {"NZ", "coalesce"}};
       for (const auto& [dialect, sqlite] : kRenamed) {
-        if (t.IsWord(dialect)) {
-          Emit(sqlite, t.space_before);
+        if (t.IsWord(dialect) && (!dml_ || dialect == "LEN" || dialect == "MID")) {
+          Emit(sqlite, space);
           return i + 1;
         }
       }
     }
-    Emit(t.text, t.space_before);
+    Emit(t.text, space);
     return i + 1;
   }
 
-  // Parenthesis depth just before token `i`.
-  size_t Depth(size_t i) const {
-    size_t depth = 0;
-    for (size_t k = 0; k < i; ++k) {
-      if (tokens_[k].IsSymbol("(")) ++depth;
-      if (tokens_[k].IsSymbol(")") && depth > 0) --depth;
+  // TOP n: LIMIT n at the end of the statement or of its subquery.
+  void TakeTop(size_t i) {
+    const std::string count(tokens_[i + 1].text);
+    const size_t open = enclosing_[i];
+    if (open == kNone) {
+      limit_ = count;
+    } else if (match_[open] != kNone) {
+      after_[match_[open] - 1] += " LIMIT " + count;
+    } else {
+      RaiseDao(kErrSyntax, {sql_});
     }
-    return depth;
   }
 
   std::string DateText(const Token& t) {
@@ -272,8 +723,8 @@ class Translator {
 
   void AddParameter(const Token& t, bool negate) {
     Parameter p;
-    if (t.IsWord("TRUE") || t.IsWord("FALSE")) {
-      p.integer = t.IsWord("TRUE") ? -1 : 0;
+    if (IsBooleanWord(t)) {
+      p.integer = IsTrueWord(t) ? -1 : 0;
     } else if (t.kind == TokenKind::kNumber) {
       const char* first = t.text.data();
       const char* last = first + t.text.size();
@@ -299,31 +750,22 @@ class Translator {
 
   // ---- Table definitions ----
 
-  // Index of the ")" that closes the "(" at `open`, or end_.
-  size_t Closing(size_t open) const {
-    size_t depth = 0;
-    for (size_t k = open; k < end_; ++k) {
-      if (tokens_[k].IsSymbol("(")) ++depth;
-      if (tokens_[k].IsSymbol(")") && --depth == 0) return k;
-    }
-    return end_;
-  }
+  [[noreturn]] void FailDefinition() const { RaiseDao(kErrTableDefinition); }
 
   void TranslateCreateTable() {
     size_t open = 0;
     while (open < end_ && !tokens_[open].IsSymbol("(")) ++open;
     TranslateRange(0, open);
     if (open == end_) return;
-    const size_t close = Closing(open);
+    const size_t close = match_[open];
+    if (close == kNone) FailDefinition();
     Emit("(", tokens_[open].space_before);
 
     // Items of the column list, split at commas outside parentheses.
     std::vector<std::pair<size_t, size_t>> items;
-    size_t depth = 0, start = open + 1;
+    size_t start = open + 1;
     for (size_t k = open + 1; k < close; ++k) {
-      if (tokens_[k].IsSymbol("(")) ++depth;
-      if (tokens_[k].IsSymbol(")")) --depth;
-      if (depth == 0 && tokens_[k].IsSymbol(",")) {
+      if (depth_[k] == depth_[open] + 1 && tokens_[k].IsSymbol(",")) {
         items.emplace_back(start, k);
         start = k + 1;
       }
@@ -332,14 +774,13 @@ class Translator {
 
     std::string counter_column;
     for (const auto& [from, to] : items) {
-      if (from < to && !IsTableConstraintWord(tokens_[from]) &&
-          IsCounterColumn(from, to)) {
+      if (from == to) FailDefinition();
+      if (!IsTableConstraintWord(tokens_[from]) && IsCounterColumn(from, to)) {
         counter_column = NameText(tokens_[from]);
       }
     }
     bool first = true;
     for (const auto& [from, to] : items) {
-      if (from == to) continue;
       if (IsTableConstraintWord(tokens_[from]) &&
           IsPrimaryKeyOf(from, to, counter_column)) {
         continue;  // the counter is the primary key already
@@ -353,7 +794,7 @@ class Translator {
       }
     }
     Emit(")", tokens_[close].space_before);
-    TranslateRange(std::min(close + 1, end_), end_);
+    TranslateRange(close + 1, end_);
   }
 
   // ALTER TABLE t ADD [COLUMN] definition.
@@ -370,10 +811,40 @@ class Translator {
     TranslateColumn(column, end_);
   }
 
+  // The size of a type in parentheses at `open` within [.., to): one or two
+  // whole numbers from 1 to 65535 ("TEXT(50)", "DECIMAL(18, 4)"), and for a
+  // text at most 255 characters.  Raises 3290 for anything else.
+  std::string SizeText(size_t open, size_t to, bool text) const {
+    const size_t close = match_[open];
+    if (close == kNone || close >= to) FailDefinition();
+    std::string size = "(";
+    size_t numbers = 0;
+    for (size_t k = open + 1; k < close; ++k) {
+      const bool number_place = (k - open) % 2 == 1;
+      const Token& t = tokens_[k];
+      if (!number_place) {
+        if (!t.IsSymbol(",")) FailDefinition();
+        size += ", ";
+        continue;
+      }
+      uint32_t value = 0;
+      auto [end, error] =
+          std::from_chars(t.text.data(), t.text.data() + t.text.size(), value);
+      if (t.kind != TokenKind::kNumber || error != std::errc() ||
+          end != t.text.data() + t.text.size() || value == 0 ||
+          value > (text ? 255u : 65535u)) {
+        FailDefinition();
+      }
+      size += t.text;
+      ++numbers;
+    }
+    if (numbers == 0 || numbers > 2 || (close - open) % 2 != 0) FailDefinition();
+    return size + ")";
+  }
+
   // The type of the column definition [from, to): its words up to the first
-  // constraint, with a size in parentheses.  Sets *type_end past it.
-  std::string TypeText(size_t from, size_t to, size_t* words_end,
-                       size_t* type_end) const {
+  // constraint.  Sets *words_end past them.
+  std::string TypeWords(size_t from, size_t to, size_t* words_end) const {
     std::string text;
     size_t k = from + 1;
     while (k < to && tokens_[k].kind == TokenKind::kWord &&
@@ -383,19 +854,31 @@ class Translator {
       ++k;
     }
     *words_end = k;
-    if (k < to && tokens_[k].IsSymbol("(")) {
-      size_t close = std::min(Closing(k), to - 1);
-      for (size_t j = k; j <= close; ++j) text += tokens_[j].text;
-      k = close + 1;
-    }
-    *type_end = k;
     return text;
+  }
+
+  // The dialect's type of the column definition [from, to), with its size;
+  // sets *type_end past the type and *size to its size in parentheses.
+  std::optional<ColumnType> TypeOf(size_t from, size_t to, size_t* words_end,
+                                   size_t* type_end, std::string* size) const {
+    std::string words = TypeWords(from, to, words_end);
+    *type_end = *words_end;
+    size->clear();
+    std::optional<ColumnType> type = DialectType(words);
+    if (!type) return std::nullopt;
+    if (*words_end < to && tokens_[*words_end].IsSymbol("(")) {
+      const bool text = type->type == kTypeText;
+      *size = SizeText(*words_end, to, text);
+      *type_end = match_[*words_end] + 1;
+      type = DialectType(words + *size);
+    }
+    return type;
   }
 
   bool IsCounterColumn(size_t from, size_t to) const {
     size_t words_end, type_end;
-    std::optional<ColumnType> type =
-        DialectType(TypeText(from, to, &words_end, &type_end));
+    std::string size;
+    std::optional<ColumnType> type = TypeOf(from, to, &words_end, &type_end, &size);
     return type && type->counter;
   }
 
@@ -413,10 +896,11 @@ class Translator {
   }
 
   void TranslateColumn(size_t from, size_t to) {
+    if (!IsNameToken(tokens_[from])) FailDefinition();
     TranslateAt(from, to);  // the column's name
     size_t words_end, type_end;
-    const std::string type_text = TypeText(from, to, &words_end, &type_end);
-    std::optional<ColumnType> type = DialectType(type_text);
+    std::string size;
+    std::optional<ColumnType> type = TypeOf(from, to, &words_end, &type_end, &size);
     if (!type) {
       TranslateRange(from + 1, to);
       return;
@@ -436,16 +920,9 @@ class Translator {
                       type->type == kTypeGuid;
     // The words of the type name, and " TEXT" where SQLite would not give
     // the name text affinity.
-    std::string words;
-    for (size_t k = from + 1; k < words_end; ++k) {
-      if (!words.empty()) words += ' ';
-      words += tokens_[k].text;
-    }
+    std::string words = TypeWords(from, to, &words_end);
     if (text && !HasTextAffinity(words)) words += " TEXT";
-    Emit(words, space);
-    for (size_t k = words_end; k < type_end; ++k) {
-      Emit(tokens_[k].text, false);
-    }
+    Emit(words + size, space);
     if (text && !has_collation) Emit("COLLATE NOCASE", true);
     if (type->type == kTypeBoolean && !has_default) Emit("DEFAULT 0", true);
     TranslateRange(type_end, to);
@@ -476,23 +953,22 @@ class Translator {
     }
   }
 
-  // ---- Single-table sources ----
+  // ---- What a SELECT reads ----
+
+  // The top-level FROM of a SELECT, or kNone.
+  size_t TopLevelFrom() const {
+    for (size_t k = 1; k < end_; ++k) {
+      if (depth_[k] == 0 && tokens_[k].IsWord("FROM")) return k;
+    }
+    return kNone;
+  }
 
   void AnalyzeSource() {
-    size_t depth = 0;
     size_t from = 0;
     for (size_t k = 1; k < end_; ++k) {
       const Token& t = tokens_[k];
-      if (t.IsSymbol("(")) {
-        ++depth;
-        continue;
-      }
-      if (t.IsSymbol(")")) {
-        if (depth > 0) --depth;
-        continue;
-      }
       if (IsAggregate(t) && BeforeParen(k) && from == 0) return;
-      if (depth != 0) continue;
+      if (depth_[k] != 0) continue;
       if (t.IsWord("DISTINCT") || t.IsWord("DISTINCTROW") ||
           t.IsWord("GROUP") || t.IsWord("HAVING") || t.IsWord("UNION") ||
           t.IsWord("EXCEPT") || t.IsWord("INTERSECT") || t.IsWord("INTO")) {
@@ -534,6 +1010,57 @@ class Translator {
     result_.source = std::move(source);
   }
 
+  // Items of the select list that are Max, Min or Sum of one column: their
+  // values have the column's type (a date stays a date, currency currency).
+  void FindTypedAggregates() {
+    const size_t from = TopLevelFrom();
+    if (from == kNone) return;
+    size_t end = from + 1;
+    while (end < end_ && !(depth_[end] == 0 && EndsFromClause(tokens_[end]))) ++end;
+    size_t item = 0, start = 1;
+    for (size_t k = 1; k <= from; ++k) {
+      if (k < from && !(depth_[k] == 0 && tokens_[k].IsSymbol(","))) continue;
+      size_t a = start;
+      if (a + 1 < k && tokens_[a].IsWord("TOP")) a += 2;
+      while (a < k && (tokens_[a].IsWord("DISTINCT") || tokens_[a].IsWord("ALL") ||
+                       tokens_[a].IsWord("DISTINCTROW"))) {
+        ++a;
+      }
+      if (a + 2 < k && (tokens_[a].IsWord("MAX") || tokens_[a].IsWord("MIN") ||
+                        tokens_[a].IsWord("SUM")) &&
+          tokens_[a + 1].IsSymbol("(") && match_[a + 1] != kNone) {
+        const size_t close = match_[a + 1];
+        const size_t arg = a + 2;
+        const bool column =
+            (close == arg + 1 && IsNameToken(tokens_[arg])) ||
+            (close == arg + 3 && IsNameToken(tokens_[arg]) &&
+             tokens_[arg + 1].IsSymbol(".") && IsNameToken(tokens_[arg + 2]));
+        const size_t after = close + 1;
+        const bool alone = after == k || (after + 1 == k && IsNameToken(tokens_[after])) ||
+                           (after + 2 == k && tokens_[after].IsWord("AS"));
+        if (column && alone && !IsKeyword(tokens_[arg])) {
+          TypedAggregate typed;
+          typed.position = item;
+          typed.sum = tokens_[a].IsWord("SUM");
+          typed.column = Trimmed(out_offsets_[arg], out_offsets_[close]);
+          result_.typed_aggregates.push_back(std::move(typed));
+        }
+      }
+      ++item;
+      start = k + 1;
+    }
+    if (!result_.typed_aggregates.empty()) {
+      result_.from_clause = Trimmed(out_offsets_[from], out_offsets_[end]);
+    }
+  }
+
+  std::string Trimmed(size_t from, size_t to) const {
+    std::string_view text = std::string_view(result_.sql).substr(from, to - from);
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+  }
+
   // Parameters marked in the translated text between two offsets.  Texts
   // in the output are quoted, so a "?" outside quotes is a parameter.
   size_t CountMarks(size_t from, size_t to) const {
@@ -557,6 +1084,16 @@ class Translator {
   std::string_view sql_;
   std::vector<Token> tokens_;
   size_t end_ = 0;
+  bool dml_ = true;
+  // Per token: the matching parenthesis, the "(" of the group around it,
+  // the number of groups around it.
+  std::vector<size_t> match_, enclosing_, depth_;
+  // Text emitted before and after a token's translation, and tokens
+  // translated otherwise: "&" as ",", "=" as "IN (", the literal of such an
+  // "IN (" as the parameters of its case forms.
+  std::vector<std::string> before_, after_;
+  std::map<size_t, std::string> replacement_;
+  std::map<size_t, std::vector<std::string>> variants_;
   // Offset in the output where each token's translation starts.
   std::vector<size_t> out_offsets_;
   std::string limit_;

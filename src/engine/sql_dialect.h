@@ -3,15 +3,26 @@
 // The dialect is the one the library's statements are written in:
 //   "Delete * from X" and "DELETE X.* FROM X"      -> DELETE FROM X
 //   #3/5/2024#, #2024-03-05 14:00:00# (month first) -> '2024-03-05 00:00:00'
-//   True, False                                     -> -1, 0
+//   True, False, Yes, No                            -> -1, 0, -1, 0
 //   [User], `User`                                  -> "User"
 //   "text" (a text, not a name)                     -> 'text'
-//   DISTINCTROW, TOP n, &, Mod                      -> DISTINCT, LIMIT n, ||, %
-//   Now(), Date(), Time(), UCase, LCase, Len, Mid, Nz
-//                                                   -> SQLite's equivalents
+//   DISTINCTROW, Mod                                -> DISTINCT, %
+//   TOP n (also in a subquery)                      -> LIMIT n at its end
+//   a & b, a \ b                                    -> vx_concat(a, b),
+//                                                      vx_intdiv(a, b)
+//   Now(), Date(), Time(), Len, Mid                 -> SQLite's equivalents
+//   UCase, LCase, Nz, Format, LIKE                  -> the connection's own
+//                                                      (dialect_functions.h)
 // Dates are stored as "YYYY-MM-DD hh:mm:ss" texts and booleans as -1 and 0,
 // so that these literals compare with stored values.  LIKE patterns pass
 // through unchanged ("%" and "_").
+//
+// Texts compare, sort and group without regard to case, the German letters
+// included (text_order.h): comparisons, IN, BETWEEN and the terms of ORDER
+// BY and GROUP BY get a collation.  A comparison with a literal text whose
+// letters are ASCII uses NOCASE, the collation of every text column, so
+// that an index serves it; "= 'Ä-1'" becomes "IN ('Ä-1', 'ä-1')" under
+// NOCASE, served the same; all else uses the folding collation DE_NOCASE.
 //
 // Table definitions (CREATE TABLE, ALTER TABLE ... ADD) get SQLite types
 // that keep each column's values as the dialect's type does:
@@ -24,12 +35,16 @@
 //                              collation, which every SQLite shell knows)
 //   YESNO without DEFAULT   -> DEFAULT 0: a boolean is never null
 // The declared type keeps the dialect's type name first, so that the fields
-// of a recordset report the dialect's type codes (field_types.h).
+// of a recordset report the dialect's type codes (field_types.h).  A
+// definition uses SQLite's own functions only (upper, lower, coalesce, ||),
+// since the file keeps it.
 //
 // Literals that follow a comparison operator (=, <>, <, >, <=, >=) become
 // parameters, so that statements that differ only in such values share one
 // prepared statement.
 //
+// The translation never changes what a statement means: tokens that would
+// join in SQLite's reading ("x-True" as "x--1", a comment) are kept apart.
 // One statement per call: text after a ";" that ends the statement raises
 // 3142, and nothing after it is translated.
 
@@ -67,16 +82,28 @@ struct SingleTableSource {
   size_t from_offset = 0;       // offset of the top-level FROM in sql
 };
 
+// An item of a select list that is Max, Min or Sum of one column: its
+// values have the column's type, which SQLite does not report for it.
+struct TypedAggregate {
+  size_t position = 0;  // of the item in the select list
+  bool sum = false;     // Sum, which keeps only currency
+  std::string column;   // the translated column reference
+};
+
 struct TranslatedStatement {
   StatementKind kind = StatementKind::kSelect;
   std::string sql;                      // SQLite's text, "?" for parameters
   std::vector<Parameter> parameters;    // in the order of the "?"
   std::optional<SingleTableSource> source;  // for a SELECT of one table
+  std::vector<TypedAggregate> typed_aggregates;
+  std::string from_clause;  // translated "FROM ..." when there are some
 };
 
 // Translates one statement of the dialect.  Raises 3142 for text after its
 // end, 3129 for a statement that is no SELECT, INSERT, UPDATE, DELETE,
-// CREATE, DROP or ALTER, 3075 for an unreadable literal.
+// CREATE, DROP or ALTER, 3075 for an unreadable literal, 3290 for a column
+// list or type size it cannot read, 3360 for parentheses nested deeper
+// than 100.
 TranslatedStatement TranslateStatement(std::string_view sql);
 
 // The statements of a script, separated by ";" outside texts, names and

@@ -20,15 +20,15 @@ TEST(EngineDialect, TranslatesTheDialectsForms) {
             "SELECT \"User\".\"Name\" FROM \"User\"");
   EXPECT_EQ(Sql("SELECT DISTINCTROW a FROM T"), "SELECT DISTINCT a FROM T");
   EXPECT_EQ(Sql("SELECT TOP 5 * FROM T ORDER BY a"),
-            "SELECT * FROM T ORDER BY a LIMIT 5");
+            "SELECT * FROM T ORDER BY a COLLATE DE_NOCASE LIMIT 5");
   EXPECT_EQ(Sql("SELECT a & \"x\", b Mod 2 FROM T"),
-            "SELECT a || 'x', b % 2 FROM T");
-  EXPECT_EQ(Sql("INSERT INTO T (a, b) VALUES (True, False)"),
-            "INSERT INTO T (a, b) VALUES (-1, 0)");
+            "SELECT vx_concat(a, 'x'), b % 2 FROM T");
+  EXPECT_EQ(Sql("INSERT INTO T (a, b, c, d) VALUES (True, False, Yes, No)"),
+            "INSERT INTO T (a, b, c, d) VALUES (-1, 0, -1, 0)");
   EXPECT_EQ(Sql("SELECT * FROM T WHERE a LIKE 'ab%'"),
             "SELECT * FROM T WHERE a LIKE 'ab%'");
   EXPECT_EQ(Sql("SELECT UCase(a), Len(b) FROM T WHERE c < Now()"),
-            "SELECT upper(a), length(b) FROM T WHERE c < "
+            "SELECT UCase(a), length(b) FROM T WHERE c < "
             "(datetime('now','localtime'))");
   // Quotes inside texts survive the change of quote.
   EXPECT_EQ(Sql("SELECT \"it's \"\"x\"\"\" FROM T"),
@@ -40,7 +40,11 @@ TEST(EngineDialect, LiteralsAfterComparisonsBecomeParameters) {
       "UPDATE T SET a = 'O''Brien', b = #3/5/2024 2:30 PM# "
       "WHERE c >= -1.5 AND d <> True AND e=\"x\" AND f = 7");
   EXPECT_EQ(t.sql,
-            "UPDATE T SET a = ?, b = ? WHERE c >= ? AND d <> ? AND e=? AND f = ?");
+            "UPDATE T SET a = ?, b = ? WHERE c >= ? AND d <> ? AND "
+            "e COLLATE NOCASE=? AND f = ?");
+  // Dates need no collation: an index on their column serves them.
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE d < #3/5/2024# AND e > 'x'"),
+            "SELECT * FROM T WHERE d < ? AND e COLLATE DE_NOCASE > ?");
   ASSERT_EQ(t.parameters.size(), 6u);
   EXPECT_EQ(t.parameters[0].text, "O'Brien");
   EXPECT_EQ(t.parameters[1].text, "2024-03-05 14:30:00");
@@ -55,7 +59,7 @@ TEST(EngineDialect, LiteralsAfterComparisonsBecomeParameters) {
             Sql("SELECT * FROM T WHERE ProNr = '2'"));
   // Elsewhere literals stay: in lists, in table definitions.
   EXPECT_EQ(Sql("SELECT * FROM T WHERE a IN ('x', 2)"),
-            "SELECT * FROM T WHERE a IN ('x', 2)");
+            "SELECT * FROM T WHERE a COLLATE DE_NOCASE IN ('x', 2)");
 }
 
 TEST(EngineDialect, DateLiteralsAreMonthFirst) {
@@ -79,7 +83,7 @@ TEST(EngineDialect, RefusesAllButOneStatement) {
             kErrTextAfterEnd);
   EXPECT_EQ(ErrorOf([] { Sql("SELECT 1;;"); }), kErrTextAfterEnd);
   EXPECT_EQ(Sql("SELECT * FROM T WHERE a = 'x;y' ; -- done"),
-            "SELECT * FROM T WHERE a = ?");
+            "SELECT * FROM T WHERE a COLLATE NOCASE = ?");
   EXPECT_EQ(ErrorOf([] { Sql("PRAGMA writable_schema = 1"); }),
             kErrInvalidStatement);
   EXPECT_EQ(ErrorOf([] { Sql("ATTACH 'x' AS y"); }), kErrInvalidStatement);
@@ -136,6 +140,109 @@ TEST(EngineDialect, FindsSelectsOfOneTable) {
            "SELECT x FROM a UNION SELECT x FROM b", "SELECT 1"}) {
     EXPECT_FALSE(TranslateStatement(several).source) << several;
   }
+}
+
+TEST(EngineDialect, TextComparisonsFoldTheGermanLetters) {
+  // ASCII letters fold under the column's NOCASE, which its index serves.
+  EXPECT_EQ(Sql("SELECT * FROM Projekt WHERE ProNr = 'abc-1'"),
+            "SELECT * FROM Projekt WHERE ProNr COLLATE NOCASE = ?");
+  // Other letters: their case forms, under NOCASE too.
+  TranslatedStatement t =
+      TranslateStatement("SELECT * FROM Projekt WHERE ProNr = 'Ä-1' AND x <> 'ß'");
+  EXPECT_EQ(t.sql,
+            "SELECT * FROM Projekt WHERE ProNr COLLATE NOCASE IN (?, ?) AND "
+            "x COLLATE NOCASE NOT IN (?, ?)");
+  ASSERT_EQ(t.parameters.size(), 4u);
+  EXPECT_EQ(t.parameters[0].text, "ä-1");
+  EXPECT_EQ(t.parameters[1].text, "Ä-1");
+  EXPECT_EQ(t.parameters[3].text, "ẞ");
+  // Where the literal is not the whole operand, or the comparison orders,
+  // the folding collation.
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE a = 'Ö' || b OR a < 'Ö' OR a = b"),
+            "SELECT * FROM T WHERE a COLLATE DE_NOCASE = ? || b OR "
+            "a COLLATE DE_NOCASE < ? OR a COLLATE DE_NOCASE = b");
+  // Numbers need no collation; a collation written stays.
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE a = 5 AND b BETWEEN 1 AND 2 AND "
+                "c IN (1, -2) AND d COLLATE BINARY = 'x' AND e = 'y' COLLATE BINARY"),
+            "SELECT * FROM T WHERE a = ? AND b BETWEEN 1 AND 2 AND "
+            "c IN (1, -2) AND d COLLATE BINARY = ? AND e = ? COLLATE BINARY");
+  // Assignments compare nothing; sorting and grouping fold.
+  EXPECT_EQ(Sql("UPDATE T SET a = 'Ä', b = (c = 'd') WHERE e NOT IN (SELECT f FROM g)"),
+            "UPDATE T SET a = ?, b = (c COLLATE NOCASE = ?) WHERE "
+            "e COLLATE DE_NOCASE NOT IN (SELECT f FROM g)");
+  EXPECT_EQ(Sql("SELECT a, Count(*) FROM T GROUP BY a HAVING Count(*) > 1 "
+                "ORDER BY 2 DESC, a COLLATE BINARY, [b]"),
+            "SELECT a, Count(*) FROM T GROUP BY a COLLATE DE_NOCASE HAVING "
+            "Count(*) > ? ORDER BY 2 COLLATE DE_NOCASE DESC, a COLLATE BINARY, "
+            "\"b\" COLLATE DE_NOCASE");
+  // A table's definition, kept in the file, names no collation of ours.
+  EXPECT_EQ(Sql("CREATE VIEW v AS SELECT UCase(a) FROM T WHERE a = 'x' ORDER BY a"),
+            "CREATE VIEW v AS SELECT upper(a) FROM T WHERE a = 'x' ORDER BY a");
+}
+
+TEST(EngineDialect, JetOperatorsKeepTheirMeaning) {
+  // "&" and "\" bind as in the dialect: after arithmetic.
+  EXPECT_EQ(Sql("SELECT a + 1 & -b.c * 2 & 'x', 10 \\ 3 * 2 FROM T"),
+            "SELECT vx_concat(vx_concat(a + 1, -b.c * 2), 'x'), "
+            "vx_intdiv(10, 3 * 2) FROM T");
+  EXPECT_EQ(Sql("SELECT Nz(a) & Mid(b, 1, 2) FROM T WHERE (a & b) = 'x'"),
+            "SELECT vx_concat(Nz(a), substr(b, 1, 2)) FROM T WHERE "
+            "(vx_concat(a, b)) COLLATE NOCASE = ?");
+  // TOP in a subquery limits the subquery.
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE a IN (SELECT TOP 1 b FROM U ORDER BY c) "
+                "AND Flag = Yes"),
+            "SELECT * FROM T WHERE a COLLATE DE_NOCASE IN (SELECT b FROM U "
+            "ORDER BY c COLLATE DE_NOCASE LIMIT 1) AND Flag = ?");
+  // A column of that name stays a column.
+  EXPECT_EQ(Sql("SELECT T.No FROM T"), "SELECT T.No FROM T");
+}
+
+TEST(EngineDialect, TokensNeverJoinIntoOthers) {
+  // "x-True" must not become "x--1", the start of a comment.
+  EXPECT_EQ(Sql("DELETE FROM Projekt WHERE SatzLockKZ-True AND Id = 5"),
+            "DELETE FROM Projekt WHERE SatzLockKZ-(-1) AND Id = ?");
+  EXPECT_EQ(Sql("SELECT x - -1, x-(-True), - True FROM T"),
+            "SELECT x - -1, x-(-(-1)), - (-1) FROM T");
+  EXPECT_EQ(Sql("SELECT a/#1/2/2024#, x\"ab\", \"a\"'b', [a][b], 1True FROM T"),
+            "SELECT a/'2024-01-02 00:00:00', x 'ab', 'a' 'b', \"a\" \"b\", 1(-1) FROM T");
+  EXPECT_EQ(Sql("SELECT * FROM T WHERE a = 'x'5"),
+            "SELECT * FROM T WHERE a COLLATE NOCASE = ? 5");
+}
+
+TEST(EngineDialect, RefusesMalformedDefinitionsAndDeepNesting) {
+  for (const char* malformed : {
+           "CREATE TABLE T (a TEXT b c", "CREATE TABLE T (", "CREATE TABLE T ()",
+           "CREATE TABLE T (a TEXT,)", "CREATE TABLE T (a TEXT(0))",
+           "CREATE TABLE T (a TEXT(256))", "CREATE TABLE T (a TEXT(x))",
+           "CREATE TABLE T (a TEXT(1,))", "CREATE TABLE T (a TEXT(-5))",
+           "CREATE TABLE T (a TEXT(1.5))", "CREATE TABLE T (a TEXT(1 2))",
+           "CREATE TABLE T (a DECIMAL(1, 2, 3))", "CREATE TABLE T ((a) TEXT)",
+           "ALTER TABLE T ADD COLUMN a TEXT(99999999999)"}) {
+    EXPECT_EQ(ErrorOf([&] { Sql(malformed); }), kErrTableDefinition) << malformed;
+  }
+  EXPECT_EQ(Sql("CREATE TABLE T (a TEXT ( 50 ), b DECIMAL(18,4), c BINARY(510))"),
+            "CREATE TABLE T (a TEXT(50) COLLATE NOCASE, b DECIMAL(18, 4), "
+            "c BINARY(510))");
+  const std::string deep = "SELECT " + std::string(101, '(') + "1" +
+                           std::string(101, ')');
+  EXPECT_EQ(ErrorOf([&] { Sql(deep); }), kErrTooComplex);
+  const std::string nested = "SELECT " + std::string(100, '(') + "1" +
+                             std::string(100, ')');
+  EXPECT_EQ(Sql(nested), nested);
+}
+
+TEST(EngineDialect, NamesTheTypedAggregates) {
+  TranslatedStatement t = TranslateStatement(
+      "SELECT Max([Beginn]) AS b, Sum(p.Budget), Min(a + 1), Count(x) "
+      "FROM Projekt p WHERE Id > 1 GROUP BY ProNr");
+  ASSERT_EQ(t.typed_aggregates.size(), 2u);
+  EXPECT_EQ(t.typed_aggregates[0].position, 0u);
+  EXPECT_EQ(t.typed_aggregates[0].column, "\"Beginn\"");
+  EXPECT_FALSE(t.typed_aggregates[0].sum);
+  EXPECT_EQ(t.typed_aggregates[1].position, 1u);
+  EXPECT_EQ(t.typed_aggregates[1].column, "p.Budget");
+  EXPECT_TRUE(t.typed_aggregates[1].sum);
+  EXPECT_EQ(t.from_clause, "FROM Projekt p");
 }
 
 TEST(EngineDialect, SplitsScriptsAtSemicolonsOutsideTexts) {

@@ -147,7 +147,7 @@ class Lexer {
         return TokenKind::kSymbol;
       }
     }
-    if (std::string_view("(),;.*=<>+-/%&|~").find(c) == std::string_view::npos) {
+    if (std::string_view("(),;.*=<>+-/%&|~\\").find(c) == std::string_view::npos) {
       Fail();
     }
     ++pos_;

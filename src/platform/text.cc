@@ -27,7 +27,9 @@ bool CapitalIsOdd(char32_t c) {
 }
 
 // The simple case mappings of ASCII, Latin-1 and Latin Extended-A.
-char32_t ToUpper(char32_t c) {
+}  // namespace
+
+char32_t ToUpperChar(char32_t c) {
   if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
   if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
   if (c == 0xFF) return 0x178;
@@ -39,7 +41,7 @@ char32_t ToUpper(char32_t c) {
   return is_small ? c - 1 : c;
 }
 
-char32_t ToLower(char32_t c) {
+char32_t ToLowerChar(char32_t c) {
   if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
   if (c < 0x100 || c > 0x17F) return c;
@@ -49,6 +51,8 @@ char32_t ToLower(char32_t c) {
   bool is_capital = (c % 2 == 1) == CapitalIsOdd(c);
   return is_capital ? c + 1 : c;
 }
+
+namespace {
 
 template <typename Map>
 std::string MapCase(std::string_view s, Map map) {
@@ -196,8 +200,8 @@ size_t InStrRev(std::string_view s, std::string_view pattern) {
   return 0;
 }
 
-std::string UCase(std::string_view s) { return MapCase(s, ToUpper); }
-std::string LCase(std::string_view s) { return MapCase(s, ToLower); }
+std::string UCase(std::string_view s) { return MapCase(s, ToUpperChar); }
+std::string LCase(std::string_view s) { return MapCase(s, ToLowerChar); }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   size_t i = 0;
@@ -212,7 +216,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a_stray || b_stray) {
       // Stray bytes only match the same stray byte.
       if (!(a_stray && b_stray && a[a_start] == b[b_start])) return false;
-    } else if (ToUpper(ca) != ToUpper(cb)) {
+    } else if (ToUpperChar(ca) != ToUpperChar(cb)) {
       return false;
     }
   }

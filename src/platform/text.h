@@ -34,6 +34,9 @@ size_t InStrRev(std::string_view s, std::string_view pattern);
 
 std::string UCase(std::string_view s);
 std::string LCase(std::string_view s);
+// The case mappings of UCase and LCase for one character.
+char32_t ToUpperChar(char32_t c);
+char32_t ToLowerChar(char32_t c);
 // Equal without regard to case (the case mappings of UCase).
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
