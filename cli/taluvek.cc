@@ -1,6 +1,7 @@
 #include "cli/taluvek.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "cli/aufruf.h"
 #include "cli/einrichten.h"
@@ -8,6 +9,8 @@
 #include "cli/projekt_befehl.h"
 #include "cli/sprache.h"
 #include "platform/module_state.h"
+#include "vx_taluvek/host.h"
+#include "vx_taluvek/settings.h"
 
 namespace vx::cli {
 
@@ -50,12 +53,32 @@ int UsageError(const std::string& what, std::ostream& err) {
   return kExitUsage;
 }
 
+bool AsksForHelp(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") return true;
+  }
+  return false;
+}
+
+// Whether the settings home exists; a mistyped TARVANO_HOME or a missing
+// installation is reported with the folder, and nothing is created.
+bool SettingsHomeExists(std::ostream& err) {
+  const std::string home = CurrentHost().SettingsHome();
+  std::error_code ec;
+  if (std::filesystem::is_directory(home, ec)) return true;
+  err << "taluvek: der Einstellungsordner " << home
+      << " fehlt (TARVANO_HOME); \"taluvek einrichten ORDNER\" richtet eine "
+         "Installation ein\n";
+  return false;
+}
+
 }  // namespace
 
 int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err) {
   const char* environment_key = std::getenv("TARVANO_INI");
   std::string program_key = environment_key ? environment_key : "";
+  bool key_from_option = false;
   size_t i = 0;
   for (; i < args.size() && args[i].starts_with("-"); ++i) {
     if (args[i] == "--help" || args[i] == "-h") {
@@ -64,13 +87,21 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
     } else if (args[i] == "--ini") {
       if (i + 1 == args.size()) return UsageError("--ini ohne NAME", err);
       program_key = args[++i];
+      key_from_option = true;
     } else if (args[i].starts_with("--ini=")) {
       program_key = args[i].substr(6);
+      key_from_option = true;
     } else {
       return UsageError("unbekannte Option '" + args[i] + "'", err);
     }
   }
   if (i == args.size()) return UsageError("BEFEHL fehlt", err);
+  if (!program_key.empty() && !IsSettingsFileName(program_key)) {
+    return UsageError(std::string(key_from_option ? "--ini" : "TARVANO_INI") +
+                          " nennt eine Datei im Einstellungsordner, keinen "
+                          "Pfad: '" + program_key + "'",
+                      err);
+  }
   // Every instance of the project object on this thread, and the settings
   // functions, take the settings file from the program key.
   State().sProgKey = program_key;
@@ -78,6 +109,10 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
   const std::string& command = args[i];
   std::vector<std::string> rest(
       args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+  if (command != "einrichten" && !AsksForHelp(rest) &&
+      !SettingsHomeExists(err)) {
+    return kExitFailed;
+  }
   if (command == "einrichten") return RunEinrichten(rest, out, err);
   if (command == "projekt") return RunProjekt(rest, out, err);
   if (command == "aufruf") return RunAufruf(rest, out, err);
