@@ -341,12 +341,18 @@ std::string LinuxHost::MapPath(const std::string& path) {
 int32_t LinuxHost::GetDriveType(const std::string& path) {
   std::string host_path;
   try {
-    host_path = MapPath(path);
+    host_path = ToHostPath(path, DriveFolder);
   } catch (const Error&) {
     return kDriveNoRootDir;  // a drive the table does not know
   }
+  if (host_path.empty()) host_path = ".";
+  // The names are matched without regard to case only when the path does
+  // not exist as written: asked at every directory lookup, this is the
+  // common case worth a system call less.
   struct statfs fs;
-  if (statfs(host_path.empty() ? "." : host_path.c_str(), &fs) != 0) {
+  if (statfs(host_path.c_str(), &fs) != 0 &&
+      (errno != ENOENT ||
+       statfs(MatchNameCase(host_path).c_str(), &fs) != 0)) {
     return kDriveNoRootDir;
   }
   return DriveTypeOfFileSystem(static_cast<uint32_t>(fs.f_type));
