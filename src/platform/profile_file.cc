@@ -1,5 +1,7 @@
 #include "platform/profile_file.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace vx {
@@ -52,7 +54,20 @@ bool EndsInNewline(std::string_view content, const Line& line) {
 
 // The blanks-trimmed name or key in the form in which names compare: two
 // names are the same when their keys are equal.
-std::string NameKey(std::string_view name) { return UCase(TrimBlanks(name)); }
+std::string NameKey(std::string_view name) {
+  name = TrimBlanks(name);
+  // Most names are ASCII, whose capitals need no decoding (the same as
+  // UCase gives).
+  if (std::all_of(name.begin(), name.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string key(name);
+    for (char& c : key) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return key;
+  }
+  return UCase(name);
+}
 
 // The text of `line`, without the byte order mark that may begin a file.
 std::string_view LineText(std::string_view content, const Line& line) {
