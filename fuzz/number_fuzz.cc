@@ -88,7 +88,9 @@ void CheckNumberText(const std::string& text) {
 
 void CheckValue(double value, const std::string& pattern) {
   std::string text;
+  // (An empty pattern gives CStr's form, which may have an exponent.)
   const bool placeholders_only =
+      !pattern.empty() &&
       pattern.find_first_not_of("0#.,%") == std::string::npos;
   if (RaisesOnly([&] { text = vx::FormatNumber(value, pattern); }, {5}) &&
       placeholders_only && std::isfinite(value) &&
