@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <filesystem>
 
 #include "cli/aufruf.h"
 #include "cli/einrichten.h"
@@ -11,6 +12,8 @@
 #include "cli/benutzer_befehl.h"
 #include "cli/terminal_login.h"
 #include "platform/module_state.h"
+#include "vx_taluvek/host.h"
+#include "vx_taluvek/settings.h"
 
 namespace vx::cli {
 
@@ -53,6 +56,25 @@ int UsageError(const std::string& what, std::ostream& err) {
   return kExitUsage;
 }
 
+bool AsksForHelp(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") return true;
+  }
+  return false;
+}
+
+// Whether the settings home exists; a mistyped TARVANO_HOME or a missing
+// installation is reported with the folder, and nothing is created.
+bool SettingsHomeExists(std::ostream& err) {
+  const std::string home = CurrentHost().SettingsHome();
+  std::error_code ec;
+  if (std::filesystem::is_directory(home, ec)) return true;
+  err << "taluvek: der Einstellungsordner " << home
+      << " fehlt (TARVANO_HOME); \"taluvek einrichten ORDNER\" richtet eine "
+         "Installation ein\n";
+  return false;
+}
+
 }  // namespace
 
 int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
@@ -61,6 +83,7 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
   std::string program_key = environment_key ? environment_key : "";
   std::string benutzer;
   bool passwort_stdin = false;
+  bool key_from_option = false;
   size_t i = 0;
   for (; i < args.size() && args[i].starts_with("-"); ++i) {
     if (args[i] == "--help" || args[i] == "-h") {
@@ -69,8 +92,10 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
     } else if (args[i] == "--ini") {
       if (i + 1 == args.size()) return UsageError("--ini ohne NAME", err);
       program_key = args[++i];
+      key_from_option = true;
     } else if (args[i].starts_with("--ini=")) {
       program_key = args[i].substr(6);
+      key_from_option = true;
     } else if (args[i] == "--benutzer") {
       if (i + 1 == args.size()) return UsageError("--benutzer ohne NAME", err);
       benutzer = args[++i];
@@ -81,6 +106,12 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
     }
   }
   if (i == args.size()) return UsageError("BEFEHL fehlt", err);
+  if (!program_key.empty() && !IsSettingsFileName(program_key)) {
+    return UsageError(std::string(key_from_option ? "--ini" : "TARVANO_INI") +
+                          " nennt eine Datei im Einstellungsordner, keinen "
+                          "Pfad: '" + program_key + "'",
+                      err);
+  }
   if (passwort_stdin && benutzer.empty()) {
     return UsageError("--passwort-stdin ohne --benutzer", err);
   }
@@ -97,6 +128,10 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
   const std::string& command = args[i];
   std::vector<std::string> rest(
       args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+  if (command != "einrichten" && !AsksForHelp(rest) &&
+      !SettingsHomeExists(err)) {
+    return kExitFailed;
+  }
   if (command == "einrichten") return RunEinrichten(rest, out, err);
   if (command == "projekt") return RunProjekt(rest, out, err);
   if (command == "aufruf") return RunAufruf(rest, out, err);

@@ -160,8 +160,10 @@ TEST_F(TaluvekBinaryTest, MessagesOfTheLibraryReachTheTerminal) {
   if (std::string(kBinary).empty()) {
     GTEST_SKIP() << "built without VX_TALUVEK_BINARY, the program's path";
   }
-  // No installation: the project object's directory lookup shows the
-  // installation error as a box, which without a terminal answers itself.
+  // A settings home without a settings file: the project object's
+  // directory lookup shows the installation error as a box, which without
+  // a terminal answers itself.
+  std::filesystem::create_directory(home());
   Outcome o = Run("aufruf lProjektErrNum");
   EXPECT_EQ(o.code, 0);
   EXPECT_NE(o.err.find("INSTALLATIONS-FEHLER"), std::string::npos) << o.err;

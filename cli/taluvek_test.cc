@@ -550,6 +550,56 @@ TEST_F(TaluvekTest, ProgramKeyFromOptionOrEnvironment) {
   }
 }
 
+// The program key names a file in the settings home: a path is refused
+// before anything is read or written.
+TEST_F(TaluvekTest, ProgramKeyThatIsAPathIsRefused) {
+  Install();
+  testing::TempDir elsewhere;
+  const std::string victim = elsewhere.File("victim.ini");
+  WriteFile(victim, "root:x:0:0\n");
+  const std::string relative =
+      fs::relative(victim, fs::current_path()).string();
+  for (const std::string& key : {victim, relative, std::string("a/b.ini"),
+                                 std::string("..")}) {
+    EXPECT_EQ(Run({"--ini", key, "projekt", "zeigen", "4711"}), 2) << key;
+    EXPECT_NE(err().find("--ini nennt eine Datei im Einstellungsordner, keinen "
+                         "Pfad: '" + key + "'"),
+              std::string::npos)
+        << err();
+    EXPECT_EQ(Run({"--ini=" + key, "projekt", "setzen", "4711", "ProOrt=x"}),
+              2);
+    testing::ScopedEnv from_environment("TARVANO_INI", key);
+    EXPECT_EQ(Run({"projekt", "zeigen", "4711"}), 2) << key;
+    EXPECT_NE(err().find("TARVANO_INI nennt"), std::string::npos) << err();
+  }
+  EXPECT_EQ(ReadFile(victim), "root:x:0:0\n");
+}
+
+// Commands that only read create no settings file and no folder; a missing
+// settings home is named, with the way to make one.
+TEST_F(TaluvekTest, WithoutAnInstallationNothingIsCreated) {
+  EXPECT_EQ(Run({"projekt", "zeigen", "4711"}), 1);
+  EXPECT_EQ(Run({"aufruf", "bProjektRead", "0", "4711"}), 1);
+  EXPECT_TRUE(fs::is_empty(home())) << "the settings home got files";
+
+  for (const char* command : {"projekt", "aufruf", "sprache"}) {
+    testing::ScopedEnv missing("TARVANO_HOME", File("vertippt"));
+    EXPECT_EQ(Run({command, "zeigen", "4711"}), 1) << command;
+    EXPECT_EQ(err(), "taluvek: der Einstellungsordner " + File("vertippt") +
+                         " fehlt (TARVANO_HOME); \"taluvek einrichten "
+                         "ORDNER\" richtet eine Installation ein\n");
+    EXPECT_EQ(Run({command, "--help"}), 0) << command;
+  }
+  {
+    testing::ScopedEnv unset("TARVANO_HOME", std::nullopt);
+    testing::ScopedEnv config("XDG_CONFIG_HOME", File("xdg"));
+    EXPECT_EQ(Run({"projekt", "zeigen", "4711"}), 1);
+    EXPECT_NE(err().find(File("xdg") + "/tarvano fehlt"), std::string::npos)
+        << err();
+  }
+  EXPECT_TRUE(fs::is_empty(home()));
+}
+
 TEST_F(TaluvekTest, HelpOnEveryCommand) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{

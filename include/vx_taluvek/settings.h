@@ -12,6 +12,12 @@ namespace vx {
 // else "Tarvano.INI".  A bare name lies in the settings home.
 std::string SettingsFileName();
 
+// Whether `name` can name the settings file: a file in the settings home,
+// never a path.  Not empty, no folder or drive ("/", "\", ":"), no "..",
+// no control characters.  The library reads and writes no settings file
+// through a program key that is no such name.
+bool IsSettingsFileName(const std::string& name);
+
 }  // namespace vx
 
 #endif  // VX_TALUVEK_SETTINGS_H_

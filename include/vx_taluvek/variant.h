@@ -128,8 +128,8 @@ class Variant {
 std::string CStr(const Variant& v);
 // Numbers: a text is read with blanks around it, a sign, the regional
 // decimal and grouping separators, an exponent, or as "&H1F" / "&O17"; a
-// boolean is -1 or 0, a date its serial, empty 0.  Integers round half to
-// even.
+// negative number may also be written "(12)" or "12-".  A boolean is -1 or
+// 0, a date its serial, empty 0.  Integers round half to even.
 int16_t CInt(const Variant& v);
 int32_t CLng(const Variant& v);
 uint8_t CByte(const Variant& v);

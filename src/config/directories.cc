@@ -60,15 +60,18 @@ void DecideNetwork(const std::string& directory, const std::string& key) {
 std::string GetVerzeichnis(const std::string& key, bool no_message,
                            bool subdirectory) {
   std::string trimmed = Trim(key);
-  std::string value;
-  CurrentHost().GetProfileString(kDirectorySection, trimmed, kEntryNotFound,
-                                 &value, kDirectoryBufferChars,
-                                 SettingsFileName());
+  const std::string file = SettingsFileName();
+  // A program key that is no file name names no file to look in.
+  std::string value = kEntryNotFound;
+  if (IsSettingsFileName(file)) {
+    CurrentHost().GetProfileString(kDirectorySection, trimmed, kEntryNotFound,
+                                   &value, kDirectoryBufferChars, file);
+  }
   if (value == kEntryNotFound) {
     if (!no_message) {
       CurrentHost().MsgBox("Eintrag '" + trimmed + "'=.. oder Gruppe [" +
-                               kDirectorySection + "] oder Datei '" +
-                               SettingsFileName() + "' Nicht gefunden !",
+                               kDirectorySection + "] oder Datei '" + file +
+                               "' Nicht gefunden !",
                            kStopSystemModal, "INSTALLATIONS-FEHLER");
     }
     return "";

@@ -31,6 +31,28 @@ bool AskRetry(const PendingError& error) {
   }
 }
 
+// The settings file's name; raises 52 when the program key is no file name
+// in the settings home.
+std::string UsableSettingsFileName() {
+  std::string name = SettingsFileName();
+  if (!IsSettingsFileName(name)) {
+    Raise(52, StandardDescription(52) + " '" + name + "'");
+  }
+  return name;
+}
+
+// Whether the settings file `name` exists in the settings home.
+bool SettingsFileExists(const std::string& name) {
+  Host& host = CurrentHost();
+  int32_t attributes = 0;
+  try {
+    attributes = host.GetAttr(host.SettingsHome() + "/" + name);
+  } catch (const Error&) {
+    return false;
+  }
+  return (attributes & kAttrDirectory) == 0;
+}
+
 }  // namespace
 
 std::string SettingsFileName() {
@@ -38,17 +60,30 @@ std::string SettingsFileName() {
   return key.empty() ? std::string("Tarvano.INI") : key;
 }
 
+bool IsSettingsFileName(const std::string& name) {
+  if (name.empty() || name.find("..") != std::string::npos) return false;
+  for (unsigned char c : name) {
+    if (c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == ':') {
+      return false;
+    }
+  }
+  return true;
+}
+
 Variant Tarvano_Eintrag(const std::string& section, const std::string& key,
                         const Variant& default_value) {
   for (;;) {
     try {
+      const std::string file = UsableSettingsFileName();
       std::string value;
       size_t n = CurrentHost().GetProfileString(section, key, kEntryNotFound,
                                                 &value, kEntryBufferChars,
-                                                SettingsFileName());
+                                                file);
       if (n == 0 || value == kEntryNotFound) {
         if (CStr(default_value).empty()) return Variant(std::string());
-        Tarvano_EintragSchreiben(section, key, default_value);
+        if (SettingsFileExists(file)) {
+          Tarvano_EintragSchreiben(section, key, default_value);
+        }
         return default_value;
       }
       if (default_value.IsString()) return Variant(std::move(value));
@@ -65,7 +100,7 @@ int16_t Tarvano_EintragSchreiben(const std::string& section,
   std::string text = value.IsString() ? *value.get_if<std::string>()
                                       : Trim(Str(value));
   return CurrentHost().WriteProfileString(section, key, text,
-                                          SettingsFileName())
+                                          UsableSettingsFileName())
              ? 1
              : 0;
 }

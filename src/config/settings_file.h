@@ -22,15 +22,17 @@ inline constexpr const char* kEntryNotFound = "Entry Not Found";
 // else the number at the start of the value (read with Val, "." as decimal
 // separator whatever the region).  A missing or empty entry gives the
 // default, which is then written into the file unless it is the empty text
-// (then the result is ""); values are cut at 1999 characters.  A failure is
-// shown through the error dialog, which may ask for a retry; otherwise the
-// result is empty.
+// (then the result is "") or the settings file does not exist (reading
+// creates no settings file); values are cut at 1999 characters.  A failure,
+// such as a program key that is no file name (52), is shown through the
+// error dialog, which may ask for a retry; otherwise the result is empty.
 Variant Tarvano_Eintrag(const std::string& section, const std::string& key,
                         const Variant& default_value);
 
 // Writes `value` under `key` in `section`: a text as it is, anything else in
 // its regionally neutral form (Str), trimmed.  Returns the profile
-// function's result, non-zero on success.  Conversion errors raise.
+// function's result, non-zero on success.  Conversion errors raise, and so
+// does a program key that is no file name (52, see IsSettingsFileName).
 int16_t Tarvano_EintragSchreiben(const std::string& section,
                                  const std::string& key, const Variant& value);
 

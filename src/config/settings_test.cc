@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "config/developer_mode.h"
 #include "config/directories.h"
@@ -85,6 +86,51 @@ TEST_F(SettingsTest, ProgramKeyNamesTheSettingsFile) {
   State().sProgKey = "";
   EXPECT_EQ(SettingsFileName(), "Tarvano.INI");
   EXPECT_EQ(Tarvano_Eintrag("S", "K", "x"), Variant("tarvano"));
+}
+
+TEST_F(SettingsTest, ReadingCreatesNoSettingsFileAndNoHome) {
+  // Another program key's file is missing: its defaults are not written.
+  State().sProgKey = "Fehlt.INI";
+  EXPECT_EQ(Tarvano_Eintrag("SYS", "Zugriff_Slow", "1"), Variant("1"));
+  EXPECT_FALSE(std::filesystem::exists(inst.File("Fehlt.INI")));
+  // Writing on purpose makes the file.
+  EXPECT_NE(Tarvano_EintragSchreiben("SYS", "Zugriff_Slow", "1"), 0);
+  EXPECT_EQ(Tarvano_Eintrag("SYS", "Zugriff_Slow", "2"), Variant("1"));
+
+  // A settings home that does not exist is never made.
+  testing::ScopedEnv missing("TARVANO_HOME", inst.File("fehlt/home"));
+  EXPECT_EQ(Tarvano_Eintrag("SYS", "Zugriff_Slow", "1"), Variant("1"));
+  EXPECT_EQ(Tarvano_EintragSchreiben("SYS", "Zugriff_Slow", "1"), 0);
+  EXPECT_FALSE(std::filesystem::exists(inst.File("fehlt")));
+  EXPECT_TRUE(host.message_boxes.empty());
+}
+
+// The program key names a file in the settings home, never a path: no
+// setting is read from or written to any other file.
+TEST_F(SettingsTest, ProgramKeyThatIsNoFileNameIsRefused) {
+  for (const char* name : {"Tarvano.INI", "andere ini", "Ä.INI"}) {
+    EXPECT_TRUE(IsSettingsFileName(name)) << name;
+  }
+  for (const char* name : {"", "..", "../../etc/passwd", "a/b.ini", "x\\y.ini",
+                           "C:x.ini", "/etc/passwd", "a..ini", "a\nb"}) {
+    EXPECT_FALSE(IsSettingsFileName(name)) << name;
+  }
+  testing::TempDir elsewhere;
+  const std::string victim = elsewhere.File("victim.ini");
+  WriteFile(victim, "[Datei Verzeichnisse]\nPROJEKT=C:\\Fremd\n");
+  for (const std::string& key : {victim, "../" + elsewhere.File("victim.ini")}) {
+    State().sProgKey = key;
+    host.message_boxes.clear();
+    EXPECT_EQ(testing::RaisedNumber(
+                  [] { Tarvano_EintragSchreiben("SYS", "Netz", "ja"); }),
+              52);
+    EXPECT_EQ(GetVerzeichnis("PROJEKT", false, false), "");
+    ASSERT_EQ(host.message_boxes.size(), 1u);
+    EXPECT_NE(host.message_boxes[0].prompt.find("Datei '" + key + "'"),
+              std::string::npos);
+    EXPECT_TRUE(Tarvano_Eintrag("SYS", "Zugriff_Slow", "1").IsEmpty());
+    EXPECT_EQ(ReadFile(victim), "[Datei Verzeichnisse]\nPROJEKT=C:\\Fremd\n");
+  }
 }
 
 TEST_F(SettingsTest, DirectoriesGetATrailingBackslash) {

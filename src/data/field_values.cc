@@ -1,11 +1,13 @@
 #include "data/field_values.h"
 
+#include <cfloat>
 #include <cmath>
 
 #include "config/developer_mode.h"
 #include "config/error_dialog.h"
 #include "data/connections.h"
 #include "platform/invariant_text.h"
+#include "platform/number_format.h"
 #include "platform/text.h"
 #include "translate/trt.h"
 #include "vx_taluvek/error.h"
@@ -60,6 +62,16 @@ bool IsScientific(const std::string& text) {
          Mid(text, p - 1, 1) != " ";
 }
 
+// The number at the start of `text` as Val reads it; beyond the range of a
+// double the largest double of its sign, since ToVal never fails.
+double ValWithinRange(const std::string& text) {
+  NumberText number = ReadNeutralNumber(text);
+  if (number.status == NumberText::kOverflow) {
+    return std::copysign(DBL_MAX, number.value);
+  }
+  return number.value;
+}
+
 }  // namespace
 
 Variant FieldValue(dao::Field* field, int32_t& type_code) {
@@ -104,7 +116,7 @@ double ToVal(const std::string& text, const std::string& stop) {
   if (IsScientific(text)) {
     std::string t = text;
     if (InStr(t, ".") == 0) t = Replace(t, ",", ".");
-    Variant rounded(Val(t));
+    Variant rounded(ValWithinRange(t));
     bool correction = false;
     // Positional notation, so that a small or large result is not cut at
     // its exponent by the accepted-character rule below.
@@ -146,7 +158,7 @@ double ToVal(const std::string& text, const std::string& stop) {
     cleaned = Left(cleaned, first_point - 1) + Mid(cleaned, first_point + 1);
   }
   if (d == "," && InStr(cleaned, ",") > 0) cleaned = Replace(cleaned, ",", ".");
-  return Val(cleaned);
+  return ValWithinRange(cleaned);
 }
 
 Variant RoundVal(Variant& value, int16_t digits, bool& /*correction*/) {
@@ -154,6 +166,8 @@ Variant RoundVal(Variant& value, int16_t digits, bool& /*correction*/) {
   try {
     double given = CDbl(value);
     double scale = std::pow(10.0, digits);
+    // A number this large has no decimals left to round.
+    if (!std::isfinite(std::fabs(given) * scale)) return Variant(given);
     double rounded = std::floor(std::fabs(given) * scale + 0.501) / scale;
     std::string pattern =
         digits == 0 ? std::string() : "0." + std::string(digits, '0');

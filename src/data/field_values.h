@@ -27,13 +27,15 @@ Variant FieldValue(dao::Field* field, int32_t& type_code);
 
 // The number written in `text`, read with the regional decimal and grouping
 // separators or the English ones, with blanks or a trailing unit; a text
-// without digits gives 0.  A non-empty `stop` ends the number at its first
+// without digits gives 0, a number beyond the range of a double the largest
+// double of its sign.  A non-empty `stop` ends the number at its first
 // occurrence.  Never fails.
 double ToVal(const std::string& text, const std::string& stop);
 
 // `value` rounded to `digits` decimals the suite's way (0.501 rather than
 // 0.5 is added before cutting), read back through the regional format.  A
-// negative digit count returns the value unchanged.  `correction` is part
+// negative digit count returns the value unchanged, and so does a value
+// too large to hold decimals at `digits` places.  `correction` is part
 // of the suite's interface and has no effect.  On failure (design mode
 // shows it) a value whose text is empty is set to 0.
 Variant RoundVal(Variant& value, int16_t digits, bool& correction);

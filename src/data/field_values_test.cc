@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+
 #include "data/connections.h"
 #include "data/field_values.h"
 #include "engine/schema.h"
@@ -125,6 +127,23 @@ TEST(ToValTest, EnglishSeparators) {
   EXPECT_DOUBLE_EQ(ToVal("12.5 kg", ""), 12.5);
 }
 
+// ToVal never fails: numbers beyond the range of a double give the
+// largest double of their sign, and large results of scientific notation
+// are not lost in the rounding.
+TEST(ToValTest, NumbersBeyondTheRangeOfADouble) {
+  for (const char* locale : {"de_DE.UTF-8", "C"}) {
+    ScopedLocale scoped(locale);
+    if (!scoped.ok()) continue;
+    EXPECT_EQ(ToVal("1e999", ""), DBL_MAX) << locale;
+    EXPECT_EQ(ToVal("-1E999", ""), -DBL_MAX) << locale;
+    EXPECT_EQ(ToVal(std::string(400, '9'), ""), DBL_MAX) << locale;
+    EXPECT_EQ(ToVal("1e-999", ""), 0) << locale;
+    EXPECT_DOUBLE_EQ(ToVal("2E301", ""), 2e301) << locale;
+    EXPECT_DOUBLE_EQ(ToVal("-1,5E307", ""), -1.5e307) << locale;
+    EXPECT_FALSE(Err().IsSet());
+  }
+}
+
 TEST(ToValTest, SwappedSeparatorsAreReportedInDeveloperMode) {
   ScopedLocale german("de_DE.UTF-8");
   if (!german.ok()) GTEST_SKIP() << "de_DE.UTF-8 not installed";
@@ -152,6 +171,8 @@ TEST(RoundValTest, RoundsTheSuitesWay) {
     EXPECT_DOUBLE_EQ(CDbl(RoundVal(v, 0, correction)), 8) << locale;
     v = Variant(1.23456);
     EXPECT_EQ(RoundVal(v, -1, correction), Variant(1.23456)) << locale;
+    v = Variant(-1e305);  // no decimals left to round
+    EXPECT_EQ(RoundVal(v, 8, correction), Variant(-1e305)) << locale;
   }
 }
 

@@ -28,16 +28,27 @@ size_t RootLength(const std::string& path) {
   return std::min(path.find('\\', server_end + 1), path.size());
 }
 
-std::vector<std::string> SplitAtBackslashes(const std::string& text) {
-  std::vector<std::string> parts;
+// One name of a path and the separator written before it ("\" or "/";
+// none before the first).
+struct PathName {
+  char separator = 0;
+  std::string name;
+};
+
+// The names of `text`, split at "\" and at "/", each with the separator
+// before it, so that the path is put together again as it was written.
+std::vector<PathName> SplitAtSeparators(const std::string& text) {
+  std::vector<PathName> parts;
+  char separator = 0;
   size_t start = 0;
   for (;;) {
-    size_t end = text.find('\\', start);
+    size_t end = text.find_first_of("\\/", start);
     if (end == std::string::npos) {
-      parts.push_back(text.substr(start));
+      parts.push_back({separator, text.substr(start)});
       return parts;
     }
-    parts.push_back(text.substr(start, end - start));
+    parts.push_back({separator, text.substr(start, end - start)});
+    separator = text[end];
     start = end + 1;
   }
 }
@@ -48,10 +59,10 @@ std::string LongPath(const std::string& path) {
   Host& host = CurrentHost();
   const size_t root_length = RootLength(path);
   std::string built = path.substr(0, root_length);
-  std::vector<std::string> names = SplitAtBackslashes(path.substr(root_length));
+  std::vector<PathName> names = SplitAtSeparators(path.substr(root_length));
   for (size_t k = 0; k < names.size(); ++k) {
-    const std::string& name = names[k];
-    if (k > 0) built += '\\';
+    const std::string& name = names[k].name;
+    if (k > 0) built += names[k].separator;
     if (name.empty() || name == "." || name == "..") {
       built += name;
       continue;

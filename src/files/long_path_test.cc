@@ -27,6 +27,11 @@ TEST(LongPathTest, EveryNameTakesItsSpellingOnDisk) {
   for (const auto& c : cases) EXPECT_EQ(File_getLongPath(c[0]), c[1]) << c[0];
   EXPECT_EQ(File_getLongPath(Replace(drive.HostPath("DATEN~1"), "/", "\\")),
             Replace(drive.HostPath("Daten~1"), "/", "\\"));  // a host path
+  // Written with "/", the path keeps its folders and its separators.
+  EXPECT_EQ(File_getLongPath(drive.HostPath("DATEN~1") + "/unter ordner/p.vx3db"),
+            drive.HostPath("Daten~1") + "/Unter Ordner/P.VX3DB");
+  EXPECT_EQ(File_getLongPath("T:/daten~1\\UNTER ORDNER/neu.txt"),
+            "T:/Daten~1\\Unter Ordner/neu.txt");
   EXPECT_FALSE(Err().IsSet());
   EXPECT_TRUE(host.message_boxes.empty());
 

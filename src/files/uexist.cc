@@ -97,8 +97,11 @@ bool ExistsOnServer(const std::string& path, bool quick) {
       file == "USER.VX3DB") {
     return true;
   }
-  if (EqualsNoCase(parts.drive_and_directory + "\\",
-                   GetVerzeichnis("LBSKIZZE", false, false))) {
+  // An installation without sketches has no "LBSKIZZE" key: then no file
+  // lies in that folder, and that is no installation error to show.
+  const std::string sketches = GetVerzeichnis("LBSKIZZE", true, false);
+  if (!sketches.empty() &&
+      EqualsNoCase(parts.drive_and_directory + "\\", sketches)) {
     return Server_FileExistsInVXFiles(path, "LBSKIZZE");
   }
   if (ProjektDateiExists_4SQL(path)) return true;

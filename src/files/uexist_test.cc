@@ -192,8 +192,17 @@ TEST_F(UexistTest, OnADatabaseServer) {
   EXPECT_FALSE(on_server("Daten\\~KV2.VX3LV"));
   EXPECT_TRUE(on_server("Daten\\P.VX3DB", false, true));
   EXPECT_FALSE(on_server("Nirgends\\PROJEKT.VX3DB", false, true));
-  RegisterComponent(ServerAccess::kProgramId, previous);
   EXPECT_TRUE(host.message_boxes.empty());  // LBSKIZZE was found
+
+  // An installation without sketches: no key, and no installation error
+  // box at every test.
+  inst.WriteSettings("[Datei Verzeichnisse]\nPROJEKT=T:\\Daten\n");
+  for (const char* name : {"Skizzen\\S.VX3DB", "Daten\\P.VX3DB"}) {
+    EXPECT_FALSE(on_server(name)) << name;
+  }
+  EXPECT_TRUE(on_server("Daten\\~KV1.VX3LV"));
+  EXPECT_TRUE(host.message_boxes.empty());
+  RegisterComponent(ServerAccess::kProgramId, previous);
 }
 
 }  // namespace

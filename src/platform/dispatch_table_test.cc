@@ -89,6 +89,13 @@ TEST_F(DispatchTableTest, ByReferenceArgumentsComeBackWithTheirParameterType) {
   // The by-value variant stays as the caller passed it.
   EXPECT_EQ(args, (std::vector<Variant>{Variant(int32_t{8}), Variant("12!"),
                                         Variant(true), Variant(2.5)}));
+
+  // Accountants' negative numbers are numbers to the binding too.
+  for (const char* text : {"(7)", "7-"}) {
+    std::vector<Variant> put = {Variant(text)};
+    Call(2, kInvokePropertyPut, put);
+    EXPECT_EQ(probe_.wert, -7) << text;
+  }
 }
 
 TEST_F(DispatchTableTest, OptionalArgumentsTakeTheirDefaults) {
@@ -130,6 +137,8 @@ TEST_F(DispatchTableTest, CoercionFailuresRaiseBeforeTheMemberRuns) {
                                                 std::make_shared<Object>()))}),
             13);
   EXPECT_EQ(CallError(1, kInvokeMethod, {Variant("3000000000"), Variant("a")}),
+            6);
+  EXPECT_EQ(CallError(1, kInvokeMethod, {Variant("(3000000000)"), Variant("a")}),
             6);
   EXPECT_EQ(CallError(2, kInvokePropertyPut, {Variant("x")}), 13);
   EXPECT_EQ(probe_.calls, 0);

@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "platform/path_mapping.h"
+#include "platform/profile_cache.h"
 #include "platform/profile_file.h"
 #include "platform/shared_files.h"
 #include "platform/text.h"
@@ -88,28 +89,6 @@ bool IsBareName(const std::string& file) {
 }
 
 // ---- Whole files ----
-
-enum class ReadResult { kRead, kMissing, kFailed };
-
-ReadResult ReadWholeFile(const std::string& path, std::string* content) {
-  content->clear();
-  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) {
-    return errno == ENOENT || errno == ENOTDIR ? ReadResult::kMissing
-                                               : ReadResult::kFailed;
-  }
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = read(fd.get(), buffer, sizeof buffer);
-    if (n > 0) {
-      content->append(buffer, static_cast<size_t>(n));
-    } else if (n == 0) {
-      return ReadResult::kRead;
-    } else if (errno != EINTR) {
-      return ReadResult::kFailed;  // e.g. a folder of that name
-    }
-  }
-}
 
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
@@ -197,15 +176,28 @@ class SettingsWriteLock {
 
 // ---- Drives and listings ----
 
-std::optional<std::string> DriveFolder(const std::string& drive) {
-  std::string table;
-  std::string table_path =
-      MatchNameCase(JoinPath(SettingsHomeFromEnvironment(), kDriveTableFile));
-  if (ReadWholeFile(table_path, &table) != ReadResult::kRead) {
-    return std::nullopt;
+// The value of `key` in `section` of the settings file at host path
+// `path` (found without regard to case), parsed once until it changes.
+std::optional<std::string> CachedProfileValue(const std::string& path,
+                                              const std::string& section,
+                                              const std::string& key) {
+  ProfileCache& cache = ProfileCache::Shared();
+  ProfileCache::Lookup lookup = cache.Read(path);
+  if (lookup.status == FileRead::kMissing) {
+    std::string matched = MatchNameCase(path);
+    if (matched != path) lookup = cache.Read(matched);
   }
-  return FindProfileValue(table, kDriveTableSection, drive);
+  if (lookup.status != FileRead::kRead) return std::nullopt;
+  return lookup.index->Find(section, key);
 }
+
+std::optional<std::string> DriveFolder(const std::string& drive) {
+  return CachedProfileValue(
+      JoinPath(SettingsHomeFromEnvironment(), kDriveTableFile),
+      kDriveTableSection, drive);
+}
+
+}  // namespace
 
 int32_t DriveTypeOfFileSystem(uint32_t magic) {
   switch (magic) {
@@ -227,6 +219,8 @@ int32_t DriveTypeOfFileSystem(uint32_t magic) {
       return kDriveFixed;
   }
 }
+
+namespace {
 
 // Whether `name` matches `pattern` from their starts, character by
 // character without regard to case; "*" matches any run of characters and
@@ -294,13 +288,9 @@ size_t LinuxHost::GetProfileString(const std::string& section,
                                    const std::string& file) {
   std::optional<std::string> found;
   try {
-    std::string path = IsBareName(file)
-                           ? MatchNameCase(JoinPath(SettingsHome(), file))
-                           : MapPath(file);
-    std::string content;
-    if (ReadWholeFile(path, &content) == ReadResult::kRead) {
-      found = FindProfileValue(content, section, key);
-    }
+    std::string path =
+        IsBareName(file) ? JoinPath(SettingsHome(), file) : MapPath(file);
+    found = CachedProfileValue(path, section, key);
   } catch (const Error&) {
     // A drive the table does not know holds no file: the default applies.
   }
@@ -316,10 +306,9 @@ bool LinuxHost::WriteProfileString(const std::string& section,
   if (!IsStorableProfileEntry(section, key, value)) return false;
   std::string path;
   if (IsBareName(file)) {
-    std::string home = SettingsHome();
-    std::error_code ignored;  // a missing home shows when the file is written
-    std::filesystem::create_directories(home, ignored);
-    path = MatchNameCase(JoinPath(home, file));
+    // The settings home is the installation's to make: a missing one fails
+    // the write below.
+    path = MatchNameCase(JoinPath(SettingsHome(), file));
   } else {
     try {
       path = MapPath(file);
@@ -336,12 +325,12 @@ bool LinuxHost::WriteProfileString(const std::string& section,
 
   SettingsWriteLock lock(FolderOf(path));
   std::string content;
-  ReadResult read = ReadWholeFile(path, &content);
+  FileRead read = ReadWholeFile(path, &content);
   // A file that exists but cannot be read must not be replaced by one that
   // holds only the new key.
-  if (read == ReadResult::kFailed) return false;
+  if (read == FileRead::kFailed) return false;
   std::string updated = WithProfileValue(content, section, key, value);
-  if (read == ReadResult::kRead && updated == content) return true;
+  if (read == FileRead::kRead && updated == content) return true;
   return ReplaceFileAtomically(path, updated);
 }
 
@@ -354,12 +343,18 @@ std::string LinuxHost::MapPath(const std::string& path) {
 int32_t LinuxHost::GetDriveType(const std::string& path) {
   std::string host_path;
   try {
-    host_path = MapPath(path);
+    host_path = ToHostPath(path, DriveFolder);
   } catch (const Error&) {
     return kDriveNoRootDir;  // a drive the table does not know
   }
+  if (host_path.empty()) host_path = ".";
+  // The names are matched without regard to case only when the path does
+  // not exist as written: asked at every directory lookup, this is the
+  // common case worth a system call less.
   struct statfs fs;
-  if (statfs(host_path.empty() ? "." : host_path.c_str(), &fs) != 0) {
+  if (statfs(host_path.c_str(), &fs) != 0 &&
+      (errno != ENOENT ||
+       statfs(MatchNameCase(host_path).c_str(), &fs) != 0)) {
     return kDriveNoRootDir;
   }
   return DriveTypeOfFileSystem(static_cast<uint32_t>(fs.f_type));

@@ -43,6 +43,10 @@ std::shared_ptr<const HostHooks> InstalledHostHooks();
 // in its low four bits, the default button in bits 8 and 9).
 int32_t DefaultButtonAnswer(int32_t style);
 
+// The DriveType of a file system, told by its statfs magic number: remote
+// for network file systems, CD-ROM for ISO 9660, fixed for the others.
+int32_t DriveTypeOfFileSystem(uint32_t magic);
+
 // The name of the drive table in the settings home, and its section.  Keys
 // are drive letters with colon ("T:") or \\server\share prefixes; values are
 // host folders.  Without an entry, "C:" stands for the root "/".

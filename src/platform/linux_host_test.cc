@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <functional>
 #include <thread>
 
+#include "platform/profile_cache.h"
 #include "platform/profile_file.h"
 #include "platform/text.h"
 #include "support/test_support.h"
@@ -63,12 +66,18 @@ TEST_F(LinuxHostTest, ReadsBareNamesFromTheHomeWithCharacterCuts) {
   EXPECT_EQ(Get("Name", "none", 2000, "Q:\\Tarvano.INI"), "none");
 }
 
-TEST_F(LinuxHostTest, WriteCreatesHomeAndFileAndReadsBack) {
-  testing::ScopedEnv nested("TARVANO_HOME", home_.File("new/home"));
+TEST_F(LinuxHostTest, WriteCreatesTheFileButNeverTheHome) {
   ASSERT_TRUE(host_.WriteProfileString("SYS", "Key", " Wert ", "Tarvano.INI"));
-  EXPECT_EQ(testing::ReadFile(home_.File("new/home/Tarvano.INI")),
+  EXPECT_EQ(testing::ReadFile(home_.File("Tarvano.INI")),
             "[SYS]\nKey=\" Wert \"\n");
   EXPECT_EQ(Get("key"), " Wert ");
+  {
+    // The settings home is the installation's to make.
+    testing::ScopedEnv missing("TARVANO_HOME", home_.File("new/home"));
+    EXPECT_FALSE(host_.WriteProfileString("SYS", "Key", "1", "Tarvano.INI"));
+    EXPECT_EQ(Get("Key", "fehlt"), "fehlt");
+    EXPECT_FALSE(std::filesystem::exists(home_.File("new")));
+  }
   // A path with a folder goes through the drive mapping, with no folders
   // created on the way.
   std::string other = home_.File("Other.ini");
@@ -78,6 +87,53 @@ TEST_F(LinuxHostTest, WriteCreatesHomeAndFileAndReadsBack) {
   EXPECT_FALSE(host_.WriteProfileString("A", "k", "1", home_.File("no/x.ini")));
   EXPECT_FALSE(std::filesystem::exists(home_.File("no")));
   EXPECT_FALSE(host_.WriteProfileString("A", "k", "1", "Q:\\x.ini"));
+}
+
+// Settings files are parsed once and kept; every way another process may
+// change one must still show at the next read.
+TEST_F(LinuxHostTest, ChangesOnDiskAreSeenAtTheNextRead) {
+  const std::string file = home_.File("Tarvano.INI");
+  testing::WriteFile(file, "[SYS]\nA=1\n");
+  EXPECT_EQ(Get("A"), "1");
+  // Changed in place, same size, within the same tick of the clock.
+  testing::WriteFile(file, "[SYS]\nA=2\n");
+  EXPECT_EQ(Get("A"), "2");
+
+  // Once its times have settled a file is trusted by them without a read:
+  // a change that even puts the old modification time back still moves the
+  // change time.
+  struct stat before;
+  ASSERT_EQ(stat(file.c_str(), &before), 0);
+  sleep(ProfileCache::kSettleSeconds + 1);
+  EXPECT_EQ(Get("A"), "2");
+  EXPECT_EQ(Get("A"), "2");
+  testing::WriteFile(file, "[SYS]\nA=3\n");
+  const timespec old_times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), old_times, 0), 0);
+  EXPECT_EQ(Get("A"), "3");
+
+  // Replaced by another process, removed, and made a folder.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    LinuxHost other;
+    _exit(other.WriteProfileString("SYS", "A", "aus Prozess 2",
+                                   "Tarvano.INI")
+              ? 0
+              : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Get("A"), "aus Prozess 2");
+  ASSERT_EQ(unlink(file.c_str()), 0);
+  EXPECT_EQ(Get("A", "fehlt"), "fehlt");
+  Mkdir("Tarvano.INI");
+  EXPECT_EQ(Get("A", "fehlt"), "fehlt");
+  // A name in another case is found again once the exact one is gone.
+  std::filesystem::remove(file);
+  testing::WriteFile(home_.File("TARVANO.ini"), "[SYS]\nA=gross\n");
+  EXPECT_EQ(Get("A"), "gross");
 }
 
 TEST_F(LinuxHostTest, WriteKeepsLinesModeAndSymbolicLinks) {

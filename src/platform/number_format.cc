@@ -106,7 +106,9 @@ NumberText DigitsToDouble(bool negative, std::string_view integer,
             ? static_cast<long long>(integer.size() - first) + exponent
             : exponent -
                   static_cast<long long>(fraction.find_first_not_of('0'));
-    if (magnitude > 0) return {NumberText::kOverflow, 0};
+    if (magnitude > 0) {
+      return {NumberText::kOverflow, negative ? -HUGE_VAL : HUGE_VAL};
+    }
     out.value = 0;
   }
   out.status = NumberText::kNumber;
@@ -169,7 +171,7 @@ NumberText ReadRadixLiteral(std::string_view s, size_t* i) {
   bool long_suffix = at < s.size() && s[at] == '&';
   if (long_suffix) ++at;
   *i = at;
-  if (value > 0xFFFFFFFFu) return {NumberText::kOverflow, 0};
+  if (value > 0xFFFFFFFFu) return {NumberText::kOverflow, HUGE_VAL};
   double number = (!long_suffix && value <= 0xFFFFu)
                       ? static_cast<int16_t>(static_cast<uint16_t>(value))
                       : static_cast<int32_t>(static_cast<uint32_t>(value));
@@ -187,21 +189,20 @@ struct DecimalDigits {
 
 enum class Scanned { kNothing, kLiteral, kDecimal };
 
-// Reads a whole text the regional way: a "&H"/"&O" literal gives its value
-// in *literal, a decimal number its digits in *decimal.
-Scanned ScanRegionalNumber(std::string_view text, NumberText* literal,
-                           DecimalDigits* decimal) {
-  size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return Scanned::kNothing;
-  std::string_view s =
-      text.substr(first, text.find_last_not_of(" \t") + 1 - first);
-  size_t i = 0;
-  if (s[0] == '&') {
-    *literal = ReadRadixLiteral(s, &i);
-    return i == s.size() ? Scanned::kLiteral : Scanned::kNothing;
-  }
+std::string_view TrimBlanksAndTabs(std::string_view s) {
+  size_t first = s.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t") + 1 - first);
+}
+
+// Reads `s` (trimmed, not empty) as a decimal number in the regional way:
+// a sign when `signed_allowed`, digits with grouping separators between
+// them, a decimal separator, an exponent.
+Scanned ScanRegionalDecimal(std::string_view s, bool signed_allowed,
+                            DecimalDigits* decimal) {
   NumberFormat format = RegionalNumberFormat();
-  if (s[0] == '+' || s[0] == '-') {
+  size_t i = 0;
+  if (signed_allowed && (s[0] == '+' || s[0] == '-')) {
     decimal->negative = s[0] == '-';
     ++i;
   }
@@ -229,6 +230,37 @@ Scanned ScanRegionalNumber(std::string_view text, NumberText* literal,
     if (!ReadExponent(s, &i, &decimal->exponent)) return Scanned::kNothing;
   }
   return i == s.size() ? Scanned::kDecimal : Scanned::kNothing;
+}
+
+// Reads a whole text the regional way: a "&H"/"&O" literal gives its value
+// in *literal, a decimal number its digits in *decimal.  Besides a leading
+// sign, accountants' ways of writing a negative number count: "(12)" and
+// "12-" are minus twelve.
+Scanned ScanRegionalNumber(std::string_view text, NumberText* literal,
+                           DecimalDigits* decimal) {
+  std::string_view s = TrimBlanksAndTabs(text);
+  if (s.empty()) return Scanned::kNothing;
+  if (s[0] == '&') {
+    size_t i = 0;
+    *literal = ReadRadixLiteral(s, &i);
+    return i == s.size() ? Scanned::kLiteral : Scanned::kNothing;
+  }
+  const bool enclosed = s.size() >= 2 && s.front() == '(' && s.back() == ')';
+  const bool trailing_minus = !enclosed && s.size() >= 2 && s.back() == '-';
+  if (!enclosed && !trailing_minus) {
+    return ScanRegionalDecimal(s, true, decimal);
+  }
+  // One sign only: "(-12)", "-12-" and "(12)-" are no numbers.
+  std::string_view inner =
+      enclosed ? TrimBlanksAndTabs(s.substr(1, s.size() - 2))
+               : s.substr(0, s.size() - 1);
+  if (inner.empty() || inner[0] == '&' || inner[0] == '(' ||
+      inner.back() == '-') {
+    return Scanned::kNothing;
+  }
+  Scanned scanned = ScanRegionalDecimal(inner, false, decimal);
+  decimal->negative = true;
+  return scanned;
 }
 
 // The exact currency of decimal digits, rounded half to even to four
@@ -354,35 +386,41 @@ std::optional<Currency> ParseRegionalCurrency(std::string_view text) {
   return std::nullopt;
 }
 
-double Val(std::string_view text) {
+NumberText ReadNeutralNumber(std::string_view text) {
   std::string s;
   for (char c : text) {
     if (c != ' ' && c != '\t' && c != '\n') s += c;
   }
   size_t i = 0;
-  NumberText number;
   if (!s.empty() && s[0] == '&') {
-    number = ReadRadixLiteral(s, &i);
-  } else {
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    std::string integer;
-    std::string fraction;
-    while (i < s.size() && IsDigit(s[i])) integer += s[i++];
-    if (i < s.size() && s[i] == '.') {
-      ++i;
-      while (i < s.size() && IsDigit(s[i])) fraction += s[i++];
+    NumberText literal = ReadRadixLiteral(s, &i);
+    if (literal.status == NumberText::kNotANumber) {
+      return {NumberText::kNumber, 0};
     }
-    long long exponent = 0;
-    if (i < s.size() && IsExponentMark(s[i])) {
-      ++i;
-      ReadExponent(s, &i, &exponent);  // an incomplete exponent is ignored
-    }
-    if (integer.empty() && fraction.empty()) return 0;
-    number = DigitsToDouble(negative, integer, fraction, exponent);
+    return literal;
   }
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  std::string integer;
+  std::string fraction;
+  while (i < s.size() && IsDigit(s[i])) integer += s[i++];
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && IsDigit(s[i])) fraction += s[i++];
+  }
+  long long exponent = 0;
+  if (i < s.size() && IsExponentMark(s[i])) {
+    ++i;
+    ReadExponent(s, &i, &exponent);  // an incomplete exponent is ignored
+  }
+  if (integer.empty() && fraction.empty()) return {NumberText::kNumber, 0};
+  return DigitsToDouble(negative, integer, fraction, exponent);
+}
+
+double Val(std::string_view text) {
+  NumberText number = ReadNeutralNumber(text);
   if (number.status == NumberText::kOverflow) Raise(6);
-  return number.value;  // 0 when nothing could be read
+  return number.value;
 }
 
 std::string NumberToText(double value, int significant_digits,
@@ -460,8 +498,10 @@ std::string FormatNumber(double value, std::string_view pattern) {
     }
   }
 
-  double scaled = value * (percent ? 100 : 1) / std::pow(1000.0, thousands);
-  Decimal d = DecimalOf(scaled, 15);
+  // Scaled on the decimal digits, where neither a large value times 100
+  // nor a small one divided by powers of 1000 can leave the double's range.
+  Decimal d = DecimalOf(value, 15);
+  if (!d.digits.empty()) d.point += (percent ? 2 : 0) - 3 * thousands;
   RoundHalfAwayFromZero(&d, fraction_places);
 
   // The integer digits as shown: zeros fill up to the first "0"

@@ -29,9 +29,17 @@ struct NumberText {
 // it, a sign, digits with the regional grouping separator between them, the
 // regional decimal separator, an exponent ("E"/"D", any case), or a hex or
 // octal literal "&H1F" / "&O17" (as the run time's 16- or 32-bit integers,
-// so "&HFFFF" is -1).  A number beyond the range of a double is kOverflow;
-// one too small becomes 0.
+// so "&HFFFF" is -1).  A negative number may also be written in
+// parentheses, "(12)", or with its minus after it, "12-".  A number beyond
+// the range of a double is kOverflow (value: an infinity of its sign); one
+// too small becomes 0.
 NumberText ParseRegionalNumber(std::string_view text);
+
+// Reads the number at the start of a text as Val does (see variant.h), but
+// answers a number beyond the range of a double as kOverflow with an
+// infinity of its sign instead of raising.  Never kNotANumber: no digits
+// give the number 0.
+NumberText ReadNeutralNumber(std::string_view text);
 
 // Reads a whole text as ParseRegionalNumber does, exactly into a currency
 // rounded half to even to four decimals.  Nothing when the text is no

@@ -8,7 +8,8 @@
 // and keys compare without regard to case, after blanks and tabs around them
 // are removed.  Lines whose first non-blank character is ";" are comments;
 // lines that are neither headers nor "key=value" are kept but mean nothing.
-// Lines end in LF or CRLF, and a file may begin with a UTF-8 byte order mark.
+// Lines end in LF or CRLF (a CR that ends the file ends its last line), and
+// a file may begin with a UTF-8 byte order mark.
 //
 // These functions work on a file's whole content, so that the format stays
 // apart from how the file is read and replaced (see LinuxHost).
@@ -19,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace vx {
 
@@ -46,6 +48,21 @@ bool IsStorableProfileEntry(std::string_view section, std::string_view key,
 // Requires IsStorableProfileEntry(section, key, value).
 std::string WithProfileValue(std::string_view content, std::string_view section,
                              std::string_view key, std::string_view value);
+
+// A content read once for many lookups: Find answers exactly as
+// FindProfileValue on the same content does.
+class ProfileIndex {
+ public:
+  explicit ProfileIndex(std::string_view content);
+
+  std::optional<std::string> Find(std::string_view section,
+                                  std::string_view key) const;
+
+ private:
+  // Values by section and key, both in the form in which names compare.
+  std::unordered_map<std::string, std::unordered_map<std::string, std::string>>
+      sections_;
+};
 
 }  // namespace vx
 

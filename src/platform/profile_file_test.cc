@@ -76,6 +76,53 @@ TEST(ProfileFileTest, WrittenValuesReadBackUnchanged) {
   }
 }
 
+// Carriage returns where no CRLF is, and names made of odd characters: a
+// written value reads back, and every other value stays as it was.
+TEST(ProfileFileTest, CarriageReturnsAndOddNamesKeepEveryValue) {
+  // A CR that ends the file ends its last line: adding the LF after it
+  // must not change that line's value.
+  for (const char* content : {"[S]\nk=old\r", "[A]\nx=1\r", "[S]\r\nk=old\r",
+                              "[A]\rjunk\r\nx=1\r"}) {
+    for (const char* section : {"S", "A", "New"}) {
+      const std::string before = content;
+      std::string after = WithProfileValue(before, section, "j", "2");
+      EXPECT_EQ(FindProfileValue(after, section, "j"), "2") << after;
+      for (const char* other : {"k", "x"}) {
+        for (const char* other_section : {"S", "A"}) {
+          EXPECT_EQ(FindProfileValue(after, other_section, other),
+                    FindProfileValue(before, other_section, other))
+              << after;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(FindProfileValue("[S]\nk=old\r", "S", "k"), "old");
+  EXPECT_EQ(WithProfileValue("[S]\nk=1\r", "S", "j", "2"), "[S]\nk=1\r\nj=2");
+  EXPECT_EQ(WithProfileValue("x\r", "S", "k", "v"), "x\r\n\r\n[S]\r\nk=v\r\n");
+
+  const std::string file = "[x\n;c\nk=1\n[a;b]\nk=2\n[\xFF\xFE]\nk=3\n";
+  for (const char* section : {"[x", "a;b", "\xFF\xFE", "\xFE\xFF", "=", "ä\x01"}) {
+    std::string after = WithProfileValue(file, section, "k", "neu");
+    EXPECT_EQ(FindProfileValue(after, section, "k"), "neu") << section;
+    EXPECT_EQ(ProfileIndex(after).Find(section, "k"), "neu") << section;
+  }
+}
+
+// The index of a content answers what reading the text answers.
+TEST(ProfileFileTest, IndexAnswersAsTheText) {
+  const std::string content =
+      "\xEF\xBB\xBF[A]\r\nk = \"v \" \r\nk=second\r\n;j=c\r\n[b]\nx=1\n"
+      "[ a ]\nk=later\nn=later\n[Ä]\nö=1\n[B]\ny=2\r";
+  ProfileIndex index(content);
+  for (const char* section : {"A", "a", "b", "B", "ä", "C", ""}) {
+    for (const char* key : {"K", "j", ";j", "n", "x", "y", "Ö", ""}) {
+      EXPECT_EQ(index.Find(section, key), FindProfileValue(content, section, key))
+          << section << "/" << key;
+    }
+  }
+  EXPECT_EQ(index.Find(" a\t", "K"), "v ");
+}
+
 TEST(ProfileFileTest, RefusesEntriesThatWouldNotReadBack) {
   EXPECT_TRUE(IsStorableProfileEntry("S", "k", ""));
   EXPECT_TRUE(IsStorableProfileEntry("S", "k", "[x]=y;z"));

@@ -111,6 +111,29 @@ TEST(VariantTest, TextsReadAsNumbers) {
   EXPECT_FALSE(IsNumeric("1e400"));
 }
 
+TEST(VariantTest, NegativeNumbersInParenthesesOrWithTrailingMinus) {
+  ScopedLocale c("C");
+  for (const char* text : {"(12)", "12-", " ( 12 ) ", "(12.0)", "12.-",
+                           "(1,2)", "1.2e1-"}) {
+    EXPECT_EQ(CDbl(text), -12) << text;
+    EXPECT_EQ(CLng(text), -12) << text;
+    EXPECT_TRUE(IsNumeric(text)) << text;
+  }
+  EXPECT_EQ(CCur("(0.5)"), Currency{-5000});
+  EXPECT_EQ(CInt("2.5-"), -2);  // half to even, as with a leading minus
+  // One sign only, and nothing between the number and its minus.
+  for (const char* text : {"(-12)", "-12-", "(12)-", "(12-)", "12--", "()",
+                           "(", "12)", "(12", "12 -", "-", "(&H1F)", "&H1F-",
+                           "1E-", "((12))"}) {
+    EXPECT_EQ(RaisedNumber([&] { CDbl(text); }), 13) << text;
+    EXPECT_FALSE(IsNumeric(text)) << text;
+  }
+  ScopedLocale de("de_DE.UTF-8");
+  SKIP_WITHOUT(de);
+  EXPECT_EQ(CDbl("(1.234,5)"), -1234.5);
+  EXPECT_EQ(CDbl("1.234,5-"), -1234.5);
+}
+
 TEST(VariantTest, RegionalSeparatorsInTexts) {
   {
     ScopedLocale de("de_DE.UTF-8");
@@ -184,6 +207,17 @@ TEST(VariantTest, FormatNumberPatterns) {
   for (const Case& k : cases) {
     EXPECT_EQ(FormatNumber(k.value, k.pattern), k.text)
         << k.value << " \"" << k.pattern << "\"";
+  }
+  // Scaling never leaves the range of a double.
+  EXPECT_EQ(FormatNumber(1e307, "0%"), "1" + std::string(309, '0') + "%");
+  EXPECT_EQ(FormatNumber(-1.5e300, "0,"), "-15" + std::string(296, '0'));
+  EXPECT_EQ(FormatNumber(123456, "0" + std::string(200, ',')), "0");
+  for (double tiny : {5.9e-91, -5.9e-91, 4.9e-324}) {
+    for (const char* pattern : {"0", "0.00", "#.##", "0%", "#,##0,", "0.0%"}) {
+      std::string text = FormatNumber(tiny, pattern);
+      EXPECT_EQ(text.find_first_not_of("0.%"), std::string::npos)
+          << tiny << " \"" << pattern << "\" gives " << text;
+    }
   }
   EXPECT_EQ(RaisedNumber([] { FormatNumber(1, "0;(0)"); }), 5);
   EXPECT_EQ(RaisedNumber([] { FormatNumber(1, "0.00E+00"); }), 5);
