@@ -95,9 +95,10 @@ TEST_F(SpracheTest, MalformedCatalogIsRefusedAndNothingWritten) {
             "msgctxt \"Ausgaben\"\nmsgid \"Speichern\"\nmsgstr \"Keep\"\n"
             "msgtxt \"kaputt\"\n");
   EXPECT_EQ(Run({"import", po, "--sprache", "2"}), 1);
-  EXPECT_EQ(err.str(), "taluvek sprache: " + po +
-                           ", Zeile 8: unbekanntes Schlüsselwort \"msgtxt\"; "
-                           "nichts geschrieben\n");
+  // The description after the line is the gettext tools' own.
+  EXPECT_TRUE(err.str().starts_with("taluvek sprache: " + po + ", Zeile 8: "))
+      << err.str();
+  EXPECT_TRUE(err.str().ends_with("; nichts geschrieben\n")) << err.str();
   EXPECT_EQ(TableRows(inst, "Ausgaben")[0], "Speichern|Save|~|~");
 }
 
