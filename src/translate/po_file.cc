@@ -142,7 +142,16 @@ void OnTwoPlaceProblem(int severity, po_message_t, const char* filename,
 const po_xerror_handler kHandler = {OnProblem, OnTwoPlaceProblem};
 
 struct FreeFile {
-  void operator()(po_file_t file) const { po_file_free(file); }
+  // po_file_free leaves the contexts of the messages behind (gettext 0.21);
+  // setting them to none frees them.
+  void operator()(po_file_t file) const {
+    po_message_iterator_t it = po_message_iterator(file, nullptr);
+    while (po_message_t message = po_next_message(it)) {
+      po_message_set_msgctxt(message, nullptr);
+    }
+    po_message_iterator_free(it);
+    po_file_free(file);
+  }
 };
 using PoFile = std::unique_ptr<std::remove_pointer_t<po_file_t>, FreeFile>;
 
