@@ -30,6 +30,29 @@ namespace {
 // word, does not tell on which line an entry stands, and checks UTF-8 only
 // when the header names it.  One pass over the text makes up for that.
 
+// Whether the escape at the backslash `*i` of `s` stands for NUL: an octal
+// escape of up to three zeros or a hexadecimal one of zeros only.  Moves
+// `*i` to the escape's last character.
+bool EscapesNul(std::string_view s, size_t* i) {
+  if (*i + 1 == s.size()) return false;
+  const char kind = s[++*i];
+  const bool octal = kind >= '0' && kind <= '7';
+  if (!octal && kind != 'x') return false;
+  size_t digit = octal ? *i : *i + 1;
+  const size_t first = digit;
+  bool zero = true;
+  auto is_digit = [&](char d) {
+    return octal ? d >= '0' && d <= '7'
+                 : std::isxdigit(static_cast<unsigned char>(d)) != 0;
+  };
+  while (digit < s.size() && (!octal || digit - first < 3) && is_digit(s[digit])) {
+    zero = zero && s[digit] == '0';
+    ++digit;
+  }
+  *i = digit - 1;
+  return digit > first && zero;
+}
+
 // The lines of the msgid keywords of the live entries, in their order.
 // Raises for bytes that are not UTF-8, a NUL character raw or escaped, and a
 // domain directive (whose entries would fall outside the one catalogue).
@@ -51,22 +74,9 @@ std::vector<int> ScanText(std::string_view text) {
       if (c == '#') break;
       if (c == '"') {
         for (++i; i < whole.size() && whole[i] != '"'; ++i) {
-          if (whole[i] != '\\' || i + 1 == whole.size()) continue;
-          const char e = whole[++i];
-          const bool octal = e >= '0' && e <= '7';
-          if (!octal && e != 'x') continue;
-          size_t digit = octal ? i : i + 1;
-          size_t digits = 0;
-          bool zero = true;
-          while (digit < whole.size() && (octal ? digits < 3 : true) &&
-                 (octal ? whole[digit] >= '0' && whole[digit] <= '7'
-                        : std::isxdigit(static_cast<unsigned char>(whole[digit])))) {
-            zero = zero && whole[digit] == '0';
-            ++digit;
-            ++digits;
+          if (whole[i] == '\\' && EscapesNul(whole, &i)) {
+            Refuse(line, "Nullzeichen im Text");
           }
-          if (digits > 0 && zero) Refuse(line, "Nullzeichen im Text");
-          i = digit - 1;
         }
         ++i;
         continue;
