@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <sstream>
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Aufruf: taluvek sprache export DATEI.po --sprache N\n"
+    "        taluvek sprache export --vorlage DATEI.pot\n"
     "        taluvek sprache import DATEI.po --sprache N\n"
     "\n"
     "Die Texte der Sprachdatenbank Language2.vx3db (Tabellen Ausgaben und\n"
@@ -25,27 +27,43 @@ constexpr const char* kUsage =
     "gettext-Katalog (PO-Datei) für die Übersetzer.\n"
     "\n"
     "  export      schreibt die Texte und ihre Übersetzungen nach DATEI.po\n"
-    "  import      schreibt die Übersetzungen aus DATEI.po zurück; ein leerer\n"
-    "              msgstr löscht die Übersetzung, unbekannte Einträge werden\n"
-    "              gemeldet und übergangen, eine fehlerhafte Datei wird\n"
+    "  import      schreibt die Übersetzungen aus DATEI.po zurück, alle oder\n"
+    "              keine; ein leerer msgstr löscht die Übersetzung, unbekannte\n"
+    "              und unsichere (fuzzy) Einträge werden gemeldet und\n"
+    "              übergangen, eine fehlerhafte Datei wird mit ihrer Zeile\n"
     "              abgewiesen, ohne dass etwas geschrieben wird\n"
+    "\n"
+    "Statt DATEI.po liest import mit - die Standardeingabe und schreibt\n"
+    "export mit - auf die Standardausgabe.\n"
     "\n"
     "Die Sprachdatenbank liegt im Verzeichnis SYSTEM der Einstellungsdatei\n"
     "(Abschnitt [Datei Verzeichnisse]).\n"
     "\n"
     "Optionen:\n"
     "  --sprache N   die Sprache der Übersetzungen, 2, 3 oder 4\n"
+    "  --vorlage     export: die Vorlage aller Kataloge (.pot), alle Texte\n"
+    "                ohne Übersetzung\n"
     "  -h, --help    diese Hilfe\n"
     "\n"
     "Rückgabewert: 0 erledigt, 1 fehlgeschlagen, 2 falscher Aufruf.\n";
 
 constexpr const char* kPrefix = "taluvek sprache: ";
 
+// The file name that stands for standard input or output.
+constexpr const char* kStandardStream = "-";
+
 struct Request {
   std::string action;  // "export" or "import"
   std::string file;
-  int language = 0;
+  int language = 0;    // 0 for the template
+  bool template_only = false;
 };
+
+std::string FileName(const Request& request) {
+  if (request.file != kStandardStream) return request.file;
+  return request.action == "import" ? "Standardeingabe" : "Standardausgabe";
+}
+
 
 std::optional<int> ParseLanguage(const std::string& text) {
   if (text.size() != 1 || text[0] < '0' + kFirstTranslatedLanguage ||
@@ -72,6 +90,8 @@ std::optional<Request> ParseArguments(const std::vector<std::string>& args,
       language = args[++i];
     } else if (arg.starts_with("--sprache=")) {
       language = arg.substr(10);
+    } else if (arg == "--vorlage") {
+      request.template_only = true;
     } else if (arg.starts_with("-") && arg.size() > 1) {
       return usage_error("unbekannte Option '" + arg + "'");
     } else if (request.action.empty()) {
@@ -88,6 +108,15 @@ std::optional<Request> ParseArguments(const std::vector<std::string>& args,
   }
   if (request.action.empty()) return usage_error("export oder import fehlt");
   if (request.file.empty()) return usage_error("DATEI.po fehlt");
+  if (request.template_only) {
+    if (request.action != "export") {
+      return usage_error("--vorlage gibt es nur beim export");
+    }
+    if (language) {
+      return usage_error("die Vorlage hat keine Sprache (--sprache weglassen)");
+    }
+    return request;
+  }
   if (!language) return usage_error("--sprache fehlt");
   std::optional<int> number = ParseLanguage(*language);
   if (!number) {
@@ -139,21 +168,28 @@ bool WriteWholeFile(const std::string& path, const std::string& content) {
   return !error;
 }
 
+std::optional<std::string> ReadWholeStream(std::istream& in) {
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return content.str();
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return std::nullopt;
-  std::ostringstream content;
-  content << file.rdbuf();
-  if (file.bad()) return std::nullopt;
-  return content.str();
+  return ReadWholeStream(file);
 }
 
 int Export(const Request& request, std::ostream& out, std::ostream& err) {
   DbHandle db = OpenLanguageDb(true, err);
   if (!db) return kExitFailed;
   PoCatalog catalog;
+  std::string text;
   try {
-    catalog = ExportTranslations(*db, request.language);
+    catalog = request.template_only ? ExportTemplate(*db)
+                                    : ExportTranslations(*db, request.language);
+    text = FormatPo(catalog);
   } catch (const Error& e) {
     CloseDb(db);
     err << kPrefix << "Fehler " << e.number() << ": " << e.description()
@@ -161,31 +197,50 @@ int Export(const Request& request, std::ostream& out, std::ostream& err) {
     return kExitFailed;
   }
   CloseDb(db);
-  if (!WriteWholeFile(request.file, FormatPo(catalog))) {
+  // On standard output the catalogue is the output; the report goes with
+  // the messages.
+  std::ostream& report = request.file == kStandardStream ? err : out;
+  if (request.file == kStandardStream) {
+    out << text;
+    out.flush();
+    if (!out) {
+      err << kPrefix << "die Standardausgabe lässt sich nicht schreiben\n";
+      return kExitFailed;
+    }
+  } else if (!WriteWholeFile(request.file, text)) {
     err << kPrefix << request.file << " lässt sich nicht schreiben\n";
     return kExitFailed;
+  }
+  if (request.template_only) {
+    report << kPrefix << catalog.entries.size() << " Texte als Vorlage nach "
+           << FileName(request) << " geschrieben\n";
+    return kExitDone;
   }
   size_t translated = 0;
   for (const PoEntry& entry : catalog.entries) {
     if (!entry.translation.empty()) ++translated;
   }
-  out << kPrefix << catalog.entries.size() << " Texte nach " << request.file
-      << " geschrieben, " << translated << " davon in Sprache "
-      << request.language << " übersetzt\n";
+  report << kPrefix << catalog.entries.size() << " Texte nach "
+         << FileName(request) << " geschrieben, " << translated
+         << " davon in Sprache " << request.language << " übersetzt\n";
   return kExitDone;
 }
 
-int Import(const Request& request, std::ostream& out, std::ostream& err) {
-  std::optional<std::string> content = ReadWholeFile(request.file);
+int Import(const Request& request, std::istream& in, std::ostream& out,
+           std::ostream& err) {
+  std::optional<std::string> content = request.file == kStandardStream
+                                           ? ReadWholeStream(in)
+                                           : ReadWholeFile(request.file);
   if (!content) {
-    err << kPrefix << request.file << " lässt sich nicht lesen\n";
+    err << kPrefix << FileName(request) << " lässt sich nicht lesen\n";
     return kExitFailed;
   }
+  const std::string name = FileName(request);
   PoCatalog catalog;
   try {
     catalog = ParsePo(*content);
   } catch (const Error& e) {
-    err << kPrefix << request.file << ", " << e.description()
+    err << kPrefix << name << ", " << e.description()
         << "; nichts geschrieben\n";
     return kExitFailed;
   }
@@ -197,20 +252,20 @@ int Import(const Request& request, std::ostream& out, std::ostream& err) {
   } catch (const Error& e) {
     CloseDb(db);
     if (e.number() == kErrMalformedCatalog) {
-      err << kPrefix << request.file << ", " << e.description()
+      err << kPrefix << name << ", " << e.description()
           << "; nichts geschrieben\n";
     } else {
       err << kPrefix << "Fehler " << e.number() << ": " << e.description()
-          << "\n";
+          << "; nichts geschrieben\n";
     }
     return kExitFailed;
   }
   CloseDb(db);
   for (const std::string& skipped : result.skipped) {
-    err << kPrefix << request.file << ", " << skipped << "\n";
+    err << kPrefix << name << ", " << skipped << "\n";
   }
   out << kPrefix << result.changed_texts << " Übersetzungen aus "
-      << request.file << " geschrieben (" << result.changed_rows
+      << name << " geschrieben (" << result.changed_rows
       << " Zeilen geändert), " << result.skipped.size()
       << " Einträge übergangen\n";
   return kExitDone;
@@ -220,6 +275,11 @@ int Import(const Request& request, std::ostream& out, std::ostream& err) {
 
 int RunSprache(const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err) {
+  return RunSprache(args, std::cin, out, err);
+}
+
+int RunSprache(const std::vector<std::string>& args, std::istream& in,
+               std::ostream& out, std::ostream& err) {
   for (const std::string& arg : args) {
     if (arg == "-h" || arg == "--help") {
       out << kUsage;
@@ -229,7 +289,7 @@ int RunSprache(const std::vector<std::string>& args, std::ostream& out,
   std::optional<Request> request = ParseArguments(args, err);
   if (!request) return kExitUsage;
   return request->action == "export" ? Export(*request, out, err)
-                                     : Import(*request, out, err);
+                                     : Import(*request, in, out, err);
 }
 
 }  // namespace vx::cli

@@ -45,18 +45,40 @@ void Database::Execute(const std::string& sql, const Variant& /*options*/) {
   }
   if (connection_->read_only()) RaiseDao(kErrReadOnly);
   int32_t changes = 0;
-  connection_->InWriteTransaction([&] {
+  auto run = [&] {
     Statement statement = connection_->Prepare(translated.sql);
     statement.Bind(translated.parameters);
     while (statement.Step()) {
     }
     changes = sqlite3_changes(connection_->handle());
-  });
+  };
+  if (in_transaction_) {
+    run();
+  } else {
+    connection_->InWriteTransaction(run);
+  }
   if (translated.kind == StatementKind::kDefinition) {
     connection_->ForgetStatements();
     changes = 0;
   }
   records_affected_ = changes;
+}
+
+void Database::InTransaction(const std::function<void()>& work) {
+  connection_->CheckOpen();
+  if (connection_->read_only()) RaiseDao(kErrReadOnly);
+  if (in_transaction_) {
+    work();
+    return;
+  }
+  in_transaction_ = true;
+  try {
+    connection_->InWriteTransaction(work);
+  } catch (...) {
+    in_transaction_ = false;
+    throw;
+  }
+  in_transaction_ = false;
 }
 
 int32_t Database::RecordsAffected() const { return records_affected_; }

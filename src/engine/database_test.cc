@@ -130,9 +130,33 @@ TEST_F(EngineDatabase, ExecuteRunsOneActionStatement) {
   EXPECT_EQ(Column(*db, "SELECT Text1 FROM Neu"), "1.50");  // memo keeps text
 }
 
+TEST_F(EngineDatabase, TransactionWritesAllOrNothing) {
+  std::shared_ptr<Database> db = Open();
+  db->InTransaction([&] {
+    db->Execute("INSERT INTO Nummer (Id, Name) VALUES (1, 'eins')");
+    db->InTransaction([&] {
+      db->Execute("INSERT INTO Nummer (Id, Name) VALUES (2, 'zwei')");
+    });
+  });
+  EXPECT_EQ(Column(*db, "SELECT Name FROM Nummer ORDER BY Id"), "eins|zwei");
+
+  EXPECT_EQ(ErrorOf([&] {
+              db->InTransaction([&] {
+                db->Execute("UPDATE Nummer SET Name = 'x'");
+                db->Execute("INSERT INTO Fehlt VALUES (1)");
+              });
+            }),
+            kErrTableNotFound);
+  EXPECT_EQ(Column(*db, "SELECT Name FROM Nummer ORDER BY Id"), "eins|zwei");
+  // Statements after a failed transaction stand on their own again.
+  db->Execute("DELETE FROM Nummer WHERE Id = 2");
+  EXPECT_EQ(Column(*db, "SELECT Name FROM Nummer ORDER BY Id"), "eins");
+}
+
 TEST_F(EngineDatabase, ReadOnlyAndClosedDatabasesRefuseWork) {
   std::shared_ptr<Database> reader = Open(false, true);
   EXPECT_EQ(ErrorOf([&] { reader->Execute("DELETE FROM Nummer"); }), kErrReadOnly);
+  EXPECT_EQ(ErrorOf([&] { reader->InTransaction([] {}); }), kErrReadOnly);
   std::shared_ptr<Recordset> rs = reader->OpenRecordset("Nummer");
   EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), kErrReadOnly);
 

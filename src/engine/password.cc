@@ -1,5 +1,7 @@
 #include "engine/password.h"
 
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
 #include <sqlite3.h>
 #include <sys/random.h>
 
@@ -9,7 +11,6 @@
 #include <memory>
 
 #include "engine/dao_errors.h"
-#include "engine/sha256.h"
 #include "platform/text.h"
 
 namespace vx::dao {
@@ -17,6 +18,8 @@ namespace vx::dao {
 namespace {
 
 constexpr size_t kSaltBytes = 16;
+
+using Sha256Digest = std::array<uint8_t, 32>;
 
 struct FinalizeStatement {
   void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
@@ -39,19 +42,25 @@ bool StepOrRaise(sqlite3* db, sqlite3_stmt* stmt, std::string_view file) {
   RaiseSqliteError(db, rc, sqlite3_sql(stmt), file);
 }
 
+struct FreeDigestContext {
+  void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+};
+
+// SHA-256 of salt and password, one after the other, as every file with a
+// password keeps it.
 Sha256Digest SaltedDigest(const void* salt, size_t salt_size,
                           std::string_view password) {
-  Sha256 hash;
-  hash.Update(salt, salt_size);
-  hash.Update(password);
-  return hash.Finish();
-}
-
-// Equal contents, in a time that depends only on the sizes.
-bool ConstantTimeEquals(const uint8_t* a, const uint8_t* b, size_t size) {
-  volatile uint8_t difference = 0;
-  for (size_t i = 0; i < size; ++i) difference = difference | (a[i] ^ b[i]);
-  return difference == 0;
+  std::unique_ptr<EVP_MD_CTX, FreeDigestContext> context(EVP_MD_CTX_new());
+  Sha256Digest digest;
+  unsigned int size = 0;
+  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1 ||
+      EVP_DigestUpdate(context.get(), salt, salt_size) != 1 ||
+      EVP_DigestUpdate(context.get(), password.data(), password.size()) != 1 ||
+      EVP_DigestFinal_ex(context.get(), digest.data(), &size) != 1 ||
+      size != digest.size()) {
+    RaiseDao(kErrReserved, {"SHA-256"});
+  }
+  return digest;
 }
 
 }  // namespace
@@ -118,9 +127,8 @@ bool PasswordAccepts(sqlite3* db, std::string_view connect,
   Sha256Digest computed =
       SaltedDigest(salt != nullptr ? salt : "", salt != nullptr ? salt_size : 0,
                    given.value_or(""));
-  bool matches = ConstantTimeEquals(computed.data(),
-                                    static_cast<const uint8_t*>(digest),
-                                    computed.size());
+  // Compared in a time that does not tell how much of it matched.
+  bool matches = CRYPTO_memcmp(computed.data(), digest, computed.size()) == 0;
   return matches && given.has_value();
 }
 

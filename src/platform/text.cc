@@ -134,6 +134,15 @@ char32_t NextCodePoint(std::string_view s, size_t* i) {
   return cp;
 }
 
+bool IsUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const size_t at = i;
+    const char32_t cp = NextCodePoint(s, &i);
+    if (IsStrayByte(cp, i - at)) return false;
+  }
+  return true;
+}
+
 void AppendUtf8(std::string* out, char32_t cp) {
   if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = kReplacement;
   if (cp < 0x80) {

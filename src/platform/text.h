@@ -55,6 +55,9 @@ size_t ByteOffsetOfChar(std::string_view s, size_t pos);
 // Decodes the code point at byte offset *i and advances *i; an invalid
 // sequence yields U+FFFD and advances one byte.
 char32_t NextCodePoint(std::string_view s, size_t* i);
+// Whether `s` is well-formed UTF-8 throughout (no stray bytes, overlong
+// forms, surrogates or values beyond Unicode).
+bool IsUtf8(std::string_view s);
 void AppendUtf8(std::string* out, char32_t cp);
 
 }  // namespace vx

@@ -152,8 +152,11 @@ TEST(TextTest, InvalidSequencesGiveReplacementOneByteAtATime) {
     // Walking on never reads past the end.
     while (i < c.bytes.size()) NextCodePoint(c.bytes, &i);
     EXPECT_EQ(i, c.bytes.size()) << c.what;
+    EXPECT_FALSE(IsUtf8("ok " + c.bytes + " ok")) << c.what;
   }
   EXPECT_EQ(Len("\xE2Z"), 2u);
+  EXPECT_TRUE(IsUtf8(""));
+  EXPECT_TRUE(IsUtf8("Gr\xC3\xB6\xC3\x9F" "e \xEF\xBF\xBD \xF0\x9F\x98\x80"));
 }
 
 TEST(TextTest, CaseFunctionsKeepStrayBytes) {

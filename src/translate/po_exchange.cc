@@ -1,7 +1,9 @@
 #include "translate/po_exchange.h"
 
+#include <ctime>
 #include <map>
 #include <memory>
+#include <string_view>
 
 #include "data/sql_text.h"
 #include "engine/recordset.h"
@@ -17,51 +19,140 @@ constexpr const char* kLanguageHeaderField = "X-Sprache";
 
 struct Row {
   int32_t id = 0;
+  std::string original;
   Variant translation;  // text or null
 };
 
-// The rows that hold one original, in order of ID.
+// The rows whose originals the database takes for one text (they differ
+// at most in case), in order of ID: the rows a lookup of any of them finds.
 struct Original {
-  std::string text;
   std::vector<Row> rows;
 };
 
 struct TableTexts {
-  std::vector<Original> originals;             // in order of first ID
-  std::map<std::string, size_t> index;         // text -> originals
-  int32_t column_size = 0;                     // characters; 0 unknown
+  std::vector<Original> originals;      // in order of first ID
+  std::map<std::string, size_t> index;  // each row's original -> originals
+  int32_t column_size = 0;              // characters; 0 unknown
 };
 
+[[noreturn]] void Refuse(const std::string& what) {
+  Raise(kErrMalformedCatalog, what);
+}
+
+// A text of the database that could not be written into a catalogue.
+void CheckStoredText(const char* table, int32_t id, const std::string& text) {
+  const std::string where = std::string(table) + ", ID " + std::to_string(id);
+  if (text.find('\0') != std::string::npos) {
+    Refuse(where + ": Nullzeichen im Text");
+  }
+  if (!IsUtf8(text)) Refuse(where + ": der Text ist kein gültiges UTF-8");
+}
+
 TableTexts ReadTable(dao::Database& db, const char* table, int language) {
+  // The first ID of the rows equal to each row's original, compared as the
+  // lookups compare (the column's own comparison, without regard to case).
+  const std::string t = table;
   std::shared_ptr<dao::Recordset> rs = db.OpenRecordset(
-      "SELECT ID, Original, " + TranslationColumn(language) + " FROM " +
-          table + " ORDER BY ID",
+      "SELECT a.ID, a.Original, a." + TranslationColumn(language) +
+          ", (SELECT Min(b.ID) FROM " + t + " AS b WHERE b.Original = "
+          "a.Original) AS Gruppe FROM " + t + " AS a ORDER BY a.ID",
       Variant(dao::kOpenSnapshot));
-  TableTexts t;
+  TableTexts texts;
   dao::Fields& fields = rs->Fields();
-  t.column_size = fields[2].Size();
+  texts.column_size = fields[2].Size();
+  std::map<int32_t, size_t> groups;  // first ID -> originals
   for (; !rs->Eof(); rs->MoveNext()) {
     Variant original = fields[1].Value();
     if (original.IsNull()) continue;
-    std::string text = CStr(original);
-    if (text.empty()) continue;  // would be taken for the header
-    auto [it, added] = t.index.emplace(text, t.originals.size());
-    if (added) t.originals.push_back(Original{text, {}});
-    t.originals[it->second].rows.push_back(
-        Row{CLng(fields[0].Value()), fields[2].Value()});
+    Row row{CLng(fields[0].Value()), CStr(original), fields[2].Value()};
+    if (row.original.empty()) continue;  // would be taken for the header
+    CheckStoredText(table, row.id, row.original);
+    if (!row.translation.IsNull()) {
+      CheckStoredText(table, row.id, CStr(row.translation));
+    }
+    auto [group, added] =
+        groups.emplace(CLng(fields[3].Value()), texts.originals.size());
+    if (added) texts.originals.emplace_back();
+    texts.index.emplace(row.original, group->second);
+    texts.originals[group->second].rows.push_back(std::move(row));
   }
   rs->Close();
-  return t;
+  return texts;
 }
 
-// The translation a lookup finds: the first non-empty one.
-std::string CurrentTranslation(const Original& original) {
-  for (const Row& row : original.rows) {
-    if (row.translation.IsNull()) continue;
-    std::string text = CStr(row.translation);
-    if (!text.empty()) return text;
+// The row whose translation TRT's lookup in `table` takes: the first row's
+// when it is a text; in Ausgaben the second row's where the first is null.
+// Nothing when the lookup finds no translation.
+const Row* TranslatedRow(const char* table, const Original& original) {
+  auto translated = [](const Row& row) {
+    return !row.translation.IsNull() && !CStr(row.translation).empty();
+  };
+  const std::vector<Row>& rows = original.rows;
+  if (translated(rows[0])) return &rows[0];
+  if (std::string_view(table) == kOutputTable && rows[0].translation.IsNull() &&
+      rows.size() > 1 && translated(rows[1])) {
+    return &rows[1];
   }
-  return "";
+  return nullptr;
+}
+
+std::string CurrentTranslation(const char* table, const Original& original) {
+  const Row* row = TranslatedRow(table, original);
+  return row != nullptr ? CStr(row->translation) : "";
+}
+
+// The entries of both tables; with translations into `language`, or, for
+// 0, with none.
+std::vector<PoEntry> ExportEntries(dao::Database& db, int language) {
+  std::vector<PoEntry> entries;
+  for (const char* table : {kOutputTable, kLabelTable}) {
+    TableTexts texts =
+        ReadTable(db, table, language != 0 ? language : kFirstTranslatedLanguage);
+    for (const Original& original : texts.originals) {
+      const Row* translated = TranslatedRow(table, original);
+      PoEntry entry;
+      entry.has_context = true;
+      entry.context = table;
+      entry.id = (translated != nullptr ? translated : &original.rows[0])->original;
+      if (language != 0 && translated != nullptr) {
+        entry.translation = CStr(translated->translation);
+      }
+      entries.push_back(std::move(entry));
+    }
+  }
+  return entries;
+}
+
+// The header fields the catalogues share; `language` 0 for the template.
+std::string Header(int language) {
+  std::string revised = "YEAR-MO-DA HO:MI+ZONE";
+  std::string language_code;
+  if (language != 0) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char text[40];
+    if (localtime_r(&now, &local) != nullptr &&
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M%z", &local) > 0) {
+      revised = text;
+    }
+    // The database knows its languages only by number: a private-use tag.
+    language_code = "x-sprache" + std::to_string(language);
+  }
+  std::string header =
+      "Project-Id-Version: " + std::string(kLanguageDbName) + "\n"
+      "PO-Revision-Date: " + revised + "\n"
+      "Last-Translator: \n"
+      "Language-Team: \n"
+      "Language: " + language_code + "\n"
+      "MIME-Version: 1.0\n"
+      "Content-Type: text/plain; charset=UTF-8\n"
+      "Content-Transfer-Encoding: 8bit\n"
+      "Plural-Forms: nplurals=2; plural=(n != 1);\n";
+  if (language != 0) {
+    header += std::string(kLanguageHeaderField) + ": " +
+              std::to_string(language) + "\n";
+  }
+  return header;
 }
 
 bool SameValue(const Variant& stored, const Variant& wanted) {
@@ -69,10 +160,6 @@ bool SameValue(const Variant& stored, const Variant& wanted) {
     return stored.IsNull() && wanted.IsNull();
   }
   return CStr(stored) == CStr(wanted);
-}
-
-[[noreturn]] void Refuse(const std::string& what) {
-  Raise(kErrMalformedCatalog, what);
 }
 
 void CheckHeader(const std::string& header, int language) {
@@ -101,25 +188,11 @@ struct RowChange {
 }  // namespace
 
 PoCatalog ExportTranslations(dao::Database& db, int language) {
-  PoCatalog catalog;
-  catalog.header =
-      "MIME-Version: 1.0\n"
-      "Content-Type: text/plain; charset=UTF-8\n"
-      "Content-Transfer-Encoding: 8bit\n" +
-      std::string(kLanguageHeaderField) + ": " + std::to_string(language) +
-      "\n";
-  for (const char* table : {kOutputTable, kLabelTable}) {
-    TableTexts texts = ReadTable(db, table, language);
-    for (const Original& original : texts.originals) {
-      PoEntry entry;
-      entry.has_context = true;
-      entry.context = table;
-      entry.id = original.text;
-      entry.translation = CurrentTranslation(original);
-      catalog.entries.push_back(std::move(entry));
-    }
-  }
-  return catalog;
+  return PoCatalog{Header(language), ExportEntries(db, language)};
+}
+
+PoCatalog ExportTemplate(dao::Database& db) {
+  return PoCatalog{Header(0), ExportEntries(db, 0)};
 }
 
 ImportResult ImportTranslations(dao::Database& db, int language,
@@ -162,7 +235,9 @@ ImportResult ImportTranslations(dao::Database& db, int language,
              std::to_string(texts.column_size) + " Zeichen");
     }
     const Original& original = texts.originals[found->second];
-    if (entry.translation == CurrentTranslation(original)) continue;
+    if (entry.translation == CurrentTranslation(table->first.c_str(), original)) {
+      continue;
+    }
     const Variant wanted = entry.translation.empty()
                                ? Variant::Null()
                                : Variant(entry.translation);
@@ -177,13 +252,15 @@ ImportResult ImportTranslations(dao::Database& db, int language,
   }
 
   const std::string column = TranslationColumn(language);
-  for (const RowChange& change : changes) {
-    const std::string value =
-        change.value.IsNull() ? "Null" : SqlText(CStr(change.value));
-    db.Execute(std::string("UPDATE ") + change.table + " SET " + column +
-               " = " + value + " WHERE ID = " + std::to_string(change.id));
-    ++result.changed_rows;
-  }
+  db.InTransaction([&] {
+    for (const RowChange& change : changes) {
+      const std::string value =
+          change.value.IsNull() ? "Null" : SqlText(CStr(change.value));
+      db.Execute(std::string("UPDATE ") + change.table + " SET " + column +
+                 " = " + value + " WHERE ID = " + std::to_string(change.id));
+    }
+  });
+  result.changed_rows = static_cast<int>(changes.size());
   return result;
 }
 

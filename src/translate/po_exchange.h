@@ -16,13 +16,22 @@
 
 namespace vx {
 
-// The catalogue of `language` (2 to 4): a header that names UTF-8 and the
-// language ("X-Sprache: N"), then Ausgaben and Beschriftung in order of ID,
-// one entry per original (compared exactly; rows whose original is null or
-// empty are left out).  An original held by several rows gets the first
-// non-empty translation among them, the one a lookup finds.  Raises the
-// engine's errors.
+// The catalogue of `language` (2 to 4): a header with the fields the
+// gettext tools check (Project-Id-Version, PO-Revision-Date, Language,
+// Plural-Forms, UTF-8, ...) and the language number ("X-Sprache: N"), then
+// Ausgaben and Beschriftung in order of ID, one entry per original; rows
+// whose original is null or empty are left out.  Originals that the
+// database takes for the same text (they differ only in case) make one
+// entry, with the original and the translation that TRT's lookup finds
+// for them: in Ausgaben the first row's translation, or the second row's
+// where the first has none (null); in Beschriftung the first row's.  Raises
+// kErrMalformedCatalog, naming table and ID, for a text that holds a NUL
+// character or is not UTF-8, and the engine's errors.
 PoCatalog ExportTranslations(dao::Database& db, int language);
+
+// The template of all catalogues: the same entries without translations,
+// under a template's header (no language, no revision date).
+PoCatalog ExportTemplate(dao::Database& db);
 
 struct ImportResult {
   int changed_texts = 0;  // entries whose translation was written
@@ -35,13 +44,14 @@ struct ImportResult {
 // Writes the translations of `catalog` into the column of `language`.  An
 // entry whose msgstr is what ExportTranslations gives for it now is left
 // alone, so that exporting and importing again changes nothing; otherwise
-// every row of its original gets the msgstr, an empty one null.
+// every row of its original (and of the originals taken for the same text)
+// gets the msgstr, an empty one null.
 //
 // The whole catalogue is checked before anything is written: it raises
 // kErrMalformedCatalog, writing nothing, when the header names a character
 // set other than UTF-8 or another language, or when a translation is longer
-// than its column.  Raises the engine's errors; rows written before such an
-// error stay written.
+// than its column.  All rows are written in one transaction: when the
+// engine raises, nothing of the catalogue is written.
 ImportResult ImportTranslations(dao::Database& db, int language,
                                 const PoCatalog& catalog);
 

@@ -1,8 +1,15 @@
 #include "translate/po_file.h"
 
-#include <cstdio>
-#include <map>
-#include <tuple>
+#include <gettext-po.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <type_traits>
 
 #include "platform/text.h"
 #include "vx_taluvek/error.h"
@@ -11,278 +18,317 @@ namespace vx {
 
 namespace {
 
-// ---- Writing ----
-
-void AppendEscaped(std::string* out, std::string_view text) {
-  for (char c : text) {
-    switch (c) {
-      case '\\': *out += "\\\\"; break;
-      case '"': *out += "\\\""; break;
-      case '\n': *out += "\\n"; break;
-      case '\t': *out += "\\t"; break;
-      case '\r': *out += "\\r"; break;
-      default: {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-          char octal[8];
-          std::snprintf(octal, sizeof octal, "\\%03o", byte);
-          *out += octal;
-        } else {
-          *out += c;
-        }
-      }
-    }
-  }
+// `line` 0: a fault of the whole text, not of one line.
+[[noreturn]] void Refuse(size_t line, const std::string& what) {
+  Raise(kErrMalformedCatalog,
+        line == 0 ? what : "Zeile " + std::to_string(line) + ": " + what);
 }
 
-// `keyword` and its quoted text; a text that goes on after a line feed is
-// written as one quoted line per line, as translators' tools do.
-void AppendField(std::string* out, std::string_view keyword,
-                 std::string_view text) {
-  *out += keyword;
-  const size_t line_feed = text.find('\n');
-  if (line_feed == std::string_view::npos || line_feed + 1 == text.size()) {
-    *out += " \"";
-    AppendEscaped(out, text);
-    *out += "\"\n";
-    return;
+// ---- The text before the library reads it ----
+//
+// The library takes a NUL for the end of a text and cuts it there without a
+// word, does not tell on which line an entry stands, and checks UTF-8 only
+// when the header names it.  One pass over the text makes up for that.
+
+// Whether the escape at the backslash `*i` of `s` stands for NUL: an octal
+// escape of up to three zeros or a hexadecimal one of zeros only.  Moves
+// `*i` to the escape's last character.
+bool EscapesNul(std::string_view s, size_t* i) {
+  if (*i + 1 == s.size()) return false;
+  const char kind = s[++*i];
+  const bool octal = kind >= '0' && kind <= '7';
+  if (!octal && kind != 'x') return false;
+  size_t digit = octal ? *i : *i + 1;
+  const size_t first = digit;
+  bool zero = true;
+  auto is_digit = [&](char d) {
+    return octal ? d >= '0' && d <= '7'
+                 : std::isxdigit(static_cast<unsigned char>(d)) != 0;
+  };
+  while (digit < s.size() && (!octal || digit - first < 3) && is_digit(s[digit])) {
+    zero = zero && s[digit] == '0';
+    ++digit;
   }
-  *out += " \"\"\n";
-  for (size_t start = 0; start < text.size();) {
+  *i = digit - 1;
+  return digit > first && zero;
+}
+
+// The lines of the msgid keywords of the live entries, in their order.
+// Raises for bytes that are not UTF-8, a NUL character raw or escaped, and a
+// domain directive (whose entries would fall outside the one catalogue).
+std::vector<int> ScanText(std::string_view text) {
+  std::vector<int> msgid_lines;
+  int line = 1;
+  for (size_t start = 0; start <= text.size(); ++line) {
     size_t end = text.find('\n', start);
-    end = end == std::string_view::npos ? text.size() : end + 1;
-    *out += '"';
-    AppendEscaped(out, text.substr(start, end - start));
-    *out += "\"\n";
-    start = end;
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view whole = text.substr(start, end - start);
+    if (whole.find('\0') != std::string_view::npos) {
+      Refuse(line, "Nullzeichen im Text");
+    }
+    if (!IsUtf8(whole)) Refuse(line, "der Text ist kein gültiges UTF-8");
+    // Comments, obsolete entries among them, reach to the end of the line;
+    // a string ends at its closing quote or at the end of the line.
+    for (size_t i = 0; i < whole.size();) {
+      const char c = whole[i];
+      if (c == '#') break;
+      if (c == '"') {
+        for (++i; i < whole.size() && whole[i] != '"'; ++i) {
+          if (whole[i] == '\\' && EscapesNul(whole, &i)) {
+            Refuse(line, "Nullzeichen im Text");
+          }
+        }
+        ++i;
+        continue;
+      }
+      if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
+        size_t word_end = i;
+        while (word_end < whole.size() &&
+               (std::isalnum(static_cast<unsigned char>(whole[word_end])) ||
+                whole[word_end] == '_' || whole[word_end] == '[' ||
+                whole[word_end] == ']')) {
+          ++word_end;
+        }
+        const std::string_view word = whole.substr(i, word_end - i);
+        if (word == "msgid") msgid_lines.push_back(line);
+        if (word == "domain") {
+          Refuse(line, "domain wird nicht unterstützt (nur ein Katalog)");
+        }
+        i = word_end;
+        continue;
+      }
+      ++i;
+    }
+    start = end + 1;
   }
+  return msgid_lines;
 }
 
-// ---- Reading ----
+// ---- The library ----
 
-class PoReader {
+// The library's state is global: one user at a time.
+std::mutex& LibraryMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+// The first error the library reported in the current call (warnings are
+// not errors).
+struct Problem {
+  size_t line;
+  std::string text;
+};
+std::optional<Problem>& FirstProblem() {
+  static std::optional<Problem> problem;
+  return problem;
+}
+
+void NoteProblem(int severity, const char* filename, size_t line,
+                 const char* text) {
+  if (severity == PO_SEVERITY_WARNING || FirstProblem()) return;
+  std::string description = text != nullptr ? text : "";
+  const size_t line_feed = description.find('\n');
+  if (line_feed != std::string::npos) description.resize(line_feed);
+  // A place in another file, or none, is no line of the text.
+  if (filename == nullptr || line == static_cast<size_t>(-1)) line = 0;
+  FirstProblem() = Problem{line, description};
+}
+
+// The library wants a fatal error's handler not to return.  Reading and
+// writing an in-memory file meet none but the end of memory, which the
+// library handles itself by ending the process; returning is safe for the
+// rest, since the code after such a report only cleans up.
+void OnProblem(int severity, po_message_t, const char* filename, size_t line,
+               size_t, int, const char* text) {
+  NoteProblem(severity, filename, line, text);
+}
+
+void OnTwoPlaceProblem(int severity, po_message_t, const char* filename,
+                       size_t line, size_t, int, const char* text, po_message_t,
+                       const char*, size_t, size_t, int, const char*) {
+  NoteProblem(severity, filename, line, text);
+}
+
+const po_xerror_handler kHandler = {OnProblem, OnTwoPlaceProblem};
+
+struct FreeFile {
+  // po_file_free leaves the contexts of the messages behind (gettext 0.21);
+  // setting them to none frees them.
+  void operator()(po_file_t file) const {
+    po_message_iterator_t it = po_message_iterator(file, nullptr);
+    while (po_message_t message = po_next_message(it)) {
+      po_message_set_msgctxt(message, nullptr);
+    }
+    po_message_iterator_free(it);
+    po_file_free(file);
+  }
+};
+using PoFile = std::unique_ptr<std::remove_pointer_t<po_file_t>, FreeFile>;
+
+struct FreeIterator {
+  void operator()(po_message_iterator_t it) const {
+    po_message_iterator_free(it);
+  }
+};
+using PoIterator =
+    std::unique_ptr<std::remove_pointer_t<po_message_iterator_t>, FreeIterator>;
+
+// A file in memory that the library can open by name: it reads and writes
+// catalogues only through file names.
+class MemoryFile {
  public:
-  explicit PoReader(std::string_view text) : text_(text) {}
+  MemoryFile() : fd_(memfd_create("katalog", MFD_CLOEXEC)) {
+    if (fd_ < 0) RaiseSystem("memfd_create");
+  }
+  ~MemoryFile() { close(fd_); }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
 
-  PoCatalog Read() {
-    if (text_.starts_with("\xEF\xBB\xBF")) text_.remove_prefix(3);
-    size_t pos = 0;
-    while (pos < text_.size()) {
-      size_t end = text_.find('\n', pos);
-      if (end == std::string_view::npos) end = text_.size();
-      std::string_view line = text_.substr(pos, end - pos);
-      if (line.ends_with('\r')) line.remove_suffix(1);
-      ++line_;
-      ReadLine(line);
-      pos = end + 1;
+  std::string Name() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+  void Write(std::string_view text) {
+    for (size_t done = 0; done < text.size();) {
+      ssize_t n = pwrite(fd_, text.data() + done, text.size() - done,
+                         static_cast<off_t>(done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) RaiseSystem("write");
+      done += static_cast<size_t>(n);
     }
-    if (entry_started_) {
-      if (field_ != Field::kTranslation) Fail("msgstr fehlt am Ende der Datei");
-      Finish();
+  }
+
+  std::string ReadAll() const {
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+      ssize_t n = pread(fd_, buffer, sizeof buffer, static_cast<off_t>(text.size()));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) RaiseSystem("read");
+      if (n == 0) return text;
+      text.append(buffer, static_cast<size_t>(n));
     }
-    return std::move(catalog_);
   }
 
  private:
-  enum class Field { kNone, kContext, kId, kTranslation };
-
-  [[noreturn]] void Fail(const std::string& what) const {
-    Raise(kErrMalformedCatalog, "Zeile " + std::to_string(line_) + ": " + what);
+  [[noreturn]] static void RaiseSystem(const char* what) {
+    Raise(kErrMalformedCatalog,
+          std::string("der Katalog lässt sich nicht im Speicher halten (") +
+              what + ")");
   }
 
-  static std::string_view SkipBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-      s.remove_prefix(1);
-    }
-    return s;
-  }
-
-  void ReadLine(std::string_view line) {
-    line = SkipBlanks(line);
-    if (line.empty()) return;
-    if (line.front() == '#') {
-      ReadComment(line);
-      return;
-    }
-    if (line.front() == '"') {
-      if (field_ == Field::kNone) Fail("Text ohne msgid, msgstr oder msgctxt davor");
-      *Target() += ReadString(line);
-      return;
-    }
-    size_t word_end = 0;
-    while (word_end < line.size() && line[word_end] != ' ' &&
-           line[word_end] != '\t' && line[word_end] != '"') {
-      ++word_end;
-    }
-    const std::string_view keyword = line.substr(0, word_end);
-    const std::string_view rest = SkipBlanks(line.substr(word_end));
-    if (keyword == "msgctxt") {
-      if (field_ == Field::kTranslation) Finish();
-      if (entry_started_) Fail("msgctxt nach msgctxt oder msgid");
-      Start();
-      entry_.has_context = true;
-      field_ = Field::kContext;
-    } else if (keyword == "msgid") {
-      if (field_ == Field::kTranslation) Finish();
-      if (field_ == Field::kId) Fail("msgid ohne msgstr davor");
-      if (!entry_started_) Start();
-      entry_.line = line_;
-      field_ = Field::kId;
-    } else if (keyword == "msgstr") {
-      if (field_ == Field::kTranslation) Fail("msgstr zum zweiten Mal");
-      if (field_ != Field::kId) Fail("msgstr ohne msgid davor");
-      field_ = Field::kTranslation;
-    } else if (keyword == "msgid_plural" || keyword.starts_with("msgstr[")) {
-      Fail("Mehrzahlformen (" + std::string(keyword) +
-           ") werden nicht unterstützt");
-    } else {
-      Fail("unbekanntes Schlüsselwort \"" + std::string(keyword) + "\"");
-    }
-    if (rest.empty() || rest.front() != '"') {
-      Fail("nach " + std::string(keyword) + " fehlt der Text in Anführungszeichen");
-    }
-    *Target() = ReadString(rest);
-  }
-
-  void ReadComment(std::string_view line) {
-    if (line.starts_with("#~")) return;  // obsolete entry
-    if (field_ == Field::kTranslation) Finish();
-    if (!line.starts_with("#,")) return;
-    std::string_view flags = line.substr(2);
-    while (!flags.empty()) {
-      size_t comma = flags.find(',');
-      std::string_view flag = flags.substr(0, comma);
-      if (Trim(flag) == "fuzzy") pending_fuzzy_ = true;
-      if (comma == std::string_view::npos) break;
-      flags.remove_prefix(comma + 1);
-    }
-  }
-
-  // The text of the quoted strings that make up `s`, joined, escapes
-  // resolved.
-  std::string ReadString(std::string_view s) const {
-    std::string out;
-    size_t i = 1;
-    for (;;) {
-      if (i >= s.size()) Fail("das schließende Anführungszeichen fehlt");
-      const char c = s[i++];
-      if (c == '"') break;
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
-      if (i >= s.size()) Fail("das schließende Anführungszeichen fehlt");
-      const char e = s[i++];
-      switch (e) {
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case 'a': out += '\a'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'v': out += '\v'; break;
-        case '\\': out += '\\'; break;
-        case '"': out += '"'; break;
-        case '\'': out += '\''; break;
-        case '?': out += '?'; break;
-        case 'x':
-          out += static_cast<char>(ReadCode(s, &i, 16, 2));
-          break;
-        default:
-          if (e < '0' || e > '7') {
-            Fail(std::string("unbekannte Escape-Folge \\") + e);
-          }
-          --i;
-          out += static_cast<char>(ReadCode(s, &i, 8, 3));
-      }
-    }
-    std::string_view rest = SkipBlanks(s.substr(i));
-    if (rest.empty()) return out;
-    if (rest.front() != '"') Fail("Text nach dem schließenden Anführungszeichen");
-    return out + ReadString(rest);
-  }
-
-  // The byte of an octal or hexadecimal escape, of 1 to `max_digits` digits.
-  int ReadCode(std::string_view s, size_t* i, int base, int max_digits) const {
-    int value = 0;
-    int digits = 0;
-    while (digits < max_digits && *i < s.size()) {
-      const char c = s[*i];
-      int digit = -1;
-      if (c >= '0' && c <= '7') digit = c - '0';
-      if (base == 16 && c >= '8' && c <= '9') digit = c - '0';
-      if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-      if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-      if (digit < 0) break;
-      value = value * base + digit;
-      ++digits;
-      ++*i;
-    }
-    if (digits == 0) Fail("Escape-Folge ohne Ziffern");
-    if (value == 0) Fail("Nullzeichen im Text");
-    if (value > 0xFF) Fail("Escape-Folge größer als ein Byte");
-    return value;
-  }
-
-  std::string* Target() {
-    switch (field_) {
-      case Field::kContext: return &entry_.context;
-      case Field::kId: return &entry_.id;
-      default: return &entry_.translation;
-    }
-  }
-
-  void Start() {
-    entry_ = PoEntry{};
-    entry_.fuzzy = pending_fuzzy_;
-    pending_fuzzy_ = false;
-    entry_started_ = true;
-  }
-
-  void Finish() {
-    auto key = std::make_tuple(entry_.has_context, entry_.context, entry_.id);
-    auto [it, inserted] = seen_.emplace(key, entry_.line);
-    if (!inserted) {
-      line_ = entry_.line;
-      Fail("derselbe Eintrag wie in Zeile " + std::to_string(it->second));
-    }
-    if (!entry_.has_context && entry_.id.empty()) {
-      catalog_.header = std::move(entry_.translation);
-    } else {
-      catalog_.entries.push_back(std::move(entry_));
-    }
-    entry_ = PoEntry{};
-    entry_started_ = false;
-    field_ = Field::kNone;
-  }
-
-  std::string_view text_;
-  int line_ = 0;
-  PoCatalog catalog_;
-  PoEntry entry_;
-  bool entry_started_ = false;
-  bool pending_fuzzy_ = false;
-  Field field_ = Field::kNone;
-  std::map<std::tuple<bool, std::string, std::string>, int> seen_;
+  int fd_;
 };
+
+void CheckText(std::string_view text, const PoEntry* entry) {
+  const std::string where =
+      entry == nullptr ? std::string("im Kopfeintrag")
+                       : "in \"" + std::string(entry->id.substr(
+                                       0, entry->id.find('\0'))) + "\"";
+  if (text.find('\0') != std::string_view::npos) {
+    Raise(kErrMalformedCatalog, "Nullzeichen " + where);
+  }
+  if (!IsUtf8(text)) {
+    Raise(kErrMalformedCatalog, "kein gültiges UTF-8 " + where);
+  }
+}
+
+std::string HeaderWithCharset(const std::string& header) {
+  std::unique_ptr<char, decltype(&free)> set(
+      po_header_set_field(header.c_str(), "Content-Type",
+                          "text/plain; charset=UTF-8"),
+      &free);
+  return set.get();
+}
 
 }  // namespace
 
 std::string FormatPo(const PoCatalog& catalog) {
-  std::string out;
-  AppendField(&out, "msgid", "");
-  AppendField(&out, "msgstr", catalog.header);
+  CheckText(catalog.header, nullptr);
   for (const PoEntry& entry : catalog.entries) {
-    out += '\n';
-    if (entry.fuzzy) out += "#, fuzzy\n";
-    if (entry.has_context) AppendField(&out, "msgctxt", entry.context);
-    AppendField(&out, "msgid", entry.id);
-    AppendField(&out, "msgstr", entry.translation);
+    for (const std::string* text : {&entry.context, &entry.id, &entry.translation}) {
+      CheckText(*text, &entry);
+    }
   }
-  return out;
+  std::lock_guard<std::mutex> lock(LibraryMutex());
+  PoFile file(po_file_create());
+  {
+    PoIterator it(po_message_iterator(file.get(), nullptr));
+    auto add = [&](const char* context, const std::string& id,
+                   const std::string& translation, bool fuzzy) {
+      po_message_t message = po_message_create();
+      po_message_set_msgctxt(message, context);
+      po_message_set_msgid(message, id.c_str());
+      po_message_set_msgstr(message, translation.c_str());
+      po_message_set_fuzzy(message, fuzzy);
+      po_message_insert(it.get(), message);
+    };
+    add(nullptr, "", HeaderWithCharset(catalog.header), false);
+    for (const PoEntry& entry : catalog.entries) {
+      add(entry.has_context ? entry.context.c_str() : nullptr, entry.id,
+          entry.translation, entry.fuzzy);
+    }
+  }
+  MemoryFile out;
+  FirstProblem().reset();
+  po_file_write(file.get(), out.Name().c_str(), &kHandler);
+  if (FirstProblem()) {
+    const std::string text = FirstProblem()->text;
+    FirstProblem().reset();
+    Raise(kErrMalformedCatalog, "der Katalog lässt sich nicht schreiben: " + text);
+  }
+  return out.ReadAll();
 }
 
-PoCatalog ParsePo(std::string_view text) { return PoReader(text).Read(); }
+PoCatalog ParsePo(std::string_view text) {
+  // The gettext tools do not take a byte-order mark; editors write one.
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  const std::vector<int> msgid_lines = ScanText(text);
+
+  MemoryFile in;
+  in.Write(text);
+  std::lock_guard<std::mutex> lock(LibraryMutex());
+  FirstProblem().reset();
+  PoFile file(po_file_read(in.Name().c_str(), &kHandler));
+  if (FirstProblem() || !file) {
+    Problem problem =
+        FirstProblem().value_or(Problem{0, "die Datei lässt sich nicht lesen"});
+    FirstProblem().reset();
+    Refuse(problem.line, problem.text);
+  }
+
+  PoCatalog catalog;
+  PoIterator it(po_message_iterator(file.get(), nullptr));
+  size_t live = 0;
+  while (po_message_t message = po_next_message(it.get())) {
+    if (po_message_is_obsolete(message)) continue;
+    const int line =
+        live < msgid_lines.size() ? msgid_lines[live] : 0;
+    ++live;
+    if (po_message_msgid_plural(message) != nullptr) {
+      Refuse(static_cast<size_t>(line),
+             "Mehrzahlformen werden nicht unterstützt");
+    }
+    const char* context = po_message_msgctxt(message);
+    PoEntry entry;
+    entry.has_context = context != nullptr;
+    entry.context = context != nullptr ? context : "";
+    entry.id = po_message_msgid(message);
+    entry.translation = po_message_msgstr(message);
+    entry.fuzzy = po_message_is_fuzzy(message) != 0;
+    entry.line = line;
+    // Escapes may make bytes that the text itself does not hold.
+    for (const std::string* t : {&entry.context, &entry.id, &entry.translation}) {
+      if (!IsUtf8(*t)) {
+        Refuse(static_cast<size_t>(line), "der Text ist kein gültiges UTF-8");
+      }
+    }
+    if (!entry.has_context && entry.id.empty()) {
+      catalog.header = std::move(entry.translation);
+    } else {
+      catalog.entries.push_back(std::move(entry));
+    }
+  }
+  return catalog;
+}
 
 std::string PoHeaderField(std::string_view header, std::string_view name) {
   for (size_t start = 0; start < header.size();) {

@@ -1,12 +1,12 @@
 #include "users/password_hash.h"
 
 #include <crypt.h>
+#include <openssl/evp.h>
 #include <string.h>
 
 #include <cstdlib>
 #include <memory>
 
-#include "engine/sha256.h"
 #include "platform/text.h"
 #include "vx_taluvek/error.h"
 
@@ -46,13 +46,20 @@ std::string Crypt(std::string_view password, const std::string& setting) {
   return result;
 }
 
+// SHA-256 of salt and password in hexadecimal digits; "" when the digest
+// cannot be made, which matches no stored hash.
 std::string LegacyDigest(std::string_view password, std::string_view salt) {
-  dao::Sha256 hash;
-  hash.Update(salt);
-  hash.Update(password);
+  const std::string input = std::string(salt) + std::string(password);
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  if (EVP_Digest(input.data(), input.size(), digest, &size, EVP_sha256(),
+                 nullptr) != 1) {
+    return "";
+  }
   static constexpr char kHex[] = "0123456789abcdef";
   std::string hex;
-  for (uint8_t byte : hash.Finish()) {
+  for (unsigned int i = 0; i < size; ++i) {
+    const uint8_t byte = digest[i];
     hex += kHex[byte >> 4];
     hex += kHex[byte & 15];
   }
