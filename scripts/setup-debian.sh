@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
-          libbenchmark-dev locales clang libclang-rt-14-dev)
+          libbenchmark-dev locales clang libclang-rt-14-dev
+          libglib2.0-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \
