@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "cli/aufruf.h"
+#include "cli/datei.h"
 #include "cli/einrichten.h"
 #include "cli/outcome.h"
 #include "cli/projekt_befehl.h"
@@ -26,6 +27,8 @@ constexpr const char* kUsage =
     "  aufruf ...          ruft ein Mitglied von cls_Projekt spät gebunden auf,\n"
     "                      einzeln oder als Skript\n"
     "  sprache ...         die Übersetzungen der Sprachdatenbank als PO-Datei\n"
+    "  datei ...           kopiert und löscht die Dateien eines Projekts, zeigt\n"
+    "                      was die Suite aus einem Dateinamen liest\n"
     "\n"
     "\"taluvek BEFEHL --help\" beschreibt jeden Befehl.\n"
     "\n"
@@ -82,6 +85,7 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
   if (command == "projekt") return RunProjekt(rest, out, err);
   if (command == "aufruf") return RunAufruf(rest, out, err);
   if (command == "sprache") return RunSprache(rest, out, err);
+  if (command == "datei") return RunDatei(rest, out, err);
   return UsageError("unbekannter Befehl '" + command + "'", err);
 }
 
