@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "config/error_dialog.h"
+#include "files/file_checks.h"
 #include "files/file_in_use.h"
 #include "files/path_utils.h"
 #include "files/uexist.h"
@@ -44,15 +45,6 @@ std::string FolderPart(const std::string& path) {
 bool IsFolder(Host& host, const std::string& path) {
   try {
     return (host.GetAttr(path) & kAttrDirectory) != 0;
-  } catch (const Error&) {
-    return false;
-  }
-}
-
-bool IsThere(Host& host, const std::string& path) {
-  try {
-    host.GetAttr(path);
-    return true;
   } catch (const Error&) {
     return false;
   }
@@ -136,8 +128,8 @@ void RunOne(Host& host, int16_t operation, const std::string& from,
     }
     return;
   }
-  if (!IsThere(host, from)) Raise(kErrFileNotFound);
-  if (IsThere(host, to) && ask &&
+  if (!PathIsThere(host, from)) Raise(kErrFileNotFound);
+  if (PathIsThere(host, to) && ask &&
       !Confirmed(host, TRT("Datei existiert schon!") + "\n" + to + "\n" +
                            TRT("Soll überschrieben werden?"))) {
     return;
@@ -150,7 +142,7 @@ void RunOne(Host& host, int16_t operation, const std::string& from,
     return;
   }
   RefuseIfInUse(host.MapPath(from));
-  if (IsThere(host, to)) RefuseIfInUse(host.MapPath(to));
+  if (PathIsThere(host, to)) RefuseIfInUse(host.MapPath(to));
   if (operation == kFoMove) {
     host.MoveFile(from, to);
   } else {

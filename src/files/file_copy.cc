@@ -5,8 +5,8 @@
 
 #include "config/developer_mode.h"
 #include "config/error_dialog.h"
-#include "data/connections.h"
 #include "files/datei_operation.h"
+#include "files/file_checks.h"
 #include "files/file_in_use.h"
 #include "files/path_utils.h"
 #include "files/server_file_store.h"
@@ -31,25 +31,11 @@ constexpr int32_t kYesNoQuestion = kSystemModal | 32 | 4;
 // small enough that it moves on a slow share.
 constexpr int64_t kMeterBlockBytes = 1 << 20;
 
-bool ServerMode() {
-  int16_t kind = 0;
-  return ResumeNextValue<bool>([&] { return IsServerMode(kind); }, false);
-}
-
 // Whether the suite's temporary copies are meant: the only files a server
 // installation copies in the file system.
 bool IsTemporaryCopy(const std::string& source, const std::string& target) {
   return InStr(source, "~") > 0 || InStr(target, "~") > 0 ||
          InStr(UCase(target), UCase(GetTempVerzeichnis())) > 0;
-}
-
-bool IsThere(Host& host, const std::string& path) {
-  try {
-    host.GetAttr(path);
-    return true;
-  } catch (const Error&) {
-    return false;
-  }
 }
 
 // The progress meter, when one can be created.
@@ -69,7 +55,7 @@ std::optional<int64_t> CopyWithMeter(const std::string& source,
                                      bool overwrite, bool show_meter,
                                      bool replace_existing) {
   Host& host = CurrentHost();
-  if (!IsThere(host, source)) {
+  if (!PathIsThere(host, source)) {
     if (messages) {
       host.MsgBox(TRT("Datei nicht gefunden") + "\n" + source,
                   kInformationSystemModal, "");
@@ -78,7 +64,7 @@ std::optional<int64_t> CopyWithMeter(const std::string& source,
     return std::nullopt;
   }
   if (Right(target, 1) == "\\") target += GetFileName(source);
-  if (IsThere(host, target) && !overwrite) {
+  if (PathIsThere(host, target) && !overwrite) {
     const bool replace =
         messages && host.MsgBox(UCase(target) + "\n" +
                                     TRT("Datei existiert schon!") + "\n" +
@@ -185,7 +171,7 @@ Copier ChooseCopier(int64_t length, const CopyFlags& flags) {
 
 void UFileCopy(const std::string& source, std::string& target, int32_t& status,
                const CopyFlags& flags) {
-  if (!flags.dont_look_4sql && ServerMode()) {
+  if (!flags.dont_look_4sql && DataOnServer()) {
     if (UFileCopy_4SQL(source, target)) return;
     if (!IsTemporaryCopy(source, target)) return;
   }
@@ -211,7 +197,7 @@ void UFileCopy(const std::string& source, std::string& target, int32_t& status,
   }
 
   host.SetMousePointer(kPointerHourglass);
-  const bool target_was_there = IsThere(host, target);
+  const bool target_was_there = PathIsThere(host, target);
   bool copied = false;
   Err().Clear();
   try {

@@ -1,8 +1,8 @@
 #include "files/file_delete.h"
 
-#include "data/connections.h"
 #include "files/datei_operation.h"
 #include "files/file_copy.h"
+#include "files/file_checks.h"
 #include "files/file_in_use.h"
 #include "files/path_utils.h"
 #include "files/server_file_store.h"
@@ -15,20 +15,6 @@
 namespace vx {
 
 namespace {
-
-bool ServerMode() {
-  int16_t kind = 0;
-  return ResumeNextValue<bool>([&] { return IsServerMode(kind); }, false);
-}
-
-bool IsThere(Host& host, const std::string& path) {
-  try {
-    host.GetAttr(path);
-    return true;
-  } catch (const Error&) {
-    return false;
-  }
-}
 
 // Deletes `path` unless it is a database in use; errors stay pending.
 void DeletePlainly(Host& host, const std::string& path) {
@@ -43,7 +29,7 @@ void DeletePlainly(Host& host, const std::string& path) {
 bool UnserKill(const std::string& path, bool database, bool& recycle,
                bool local_only) {
   if (path.empty()) return false;
-  if (!local_only && ServerMode()) {
+  if (!local_only && DataOnServer()) {
     if (InStr(UCase(path), ".TMP") == 0 && Server_FileKill(path)) return true;
     recycle = false;  // the server's files never go to the recycle bin
     if (InStr(path, "~") == 0 && database &&
@@ -54,7 +40,7 @@ bool UnserKill(const std::string& path, bool database, bool& recycle,
 
   Host& host = CurrentHost();
   if (recycle) {
-    if (!DateiLoeschen(path, false, true, false) && IsThere(host, path)) {
+    if (!DateiLoeschen(path, false, true, false) && PathIsThere(host, path)) {
       DeletePlainly(host, path);
     }
   } else {
@@ -68,11 +54,11 @@ bool UnserKill(const std::string& path, bool database, bool& recycle,
       const size_t chars = Len(path);
       const std::string lock_file =
           Left(path, chars >= 3 ? chars - 3 : 0) + "LDB";
-      if (IsThere(host, lock_file)) host.DeleteFile(lock_file);
+      if (PathIsThere(host, lock_file)) host.DeleteFile(lock_file);
     });
   }
   Err().Clear();
-  return !IsThere(host, path);
+  return !PathIsThere(host, path);
 }
 
 bool DateiLoeschen(const std::string& path, bool confirm,
@@ -81,7 +67,7 @@ bool DateiLoeschen(const std::string& path, bool confirm,
   const int32_t pointer = host.GetMousePointer();
   host.SetMousePointer(kPointerHourglass);
   bool deleted;
-  if (!local_only && ServerMode()) {
+  if (!local_only && DataOnServer()) {
     bool recycle = false;
     deleted = UnserKill(path, false, recycle, local_only);
   } else {

@@ -15,6 +15,7 @@
 #include "files/datei_operation.h"
 #include "files/files_process_util.h"
 #include "files/files_test_util.h"
+#include "platform/module_state.h"
 #include "support/fake_host.h"
 #include "vx_taluvek/components.h"
 #include "vx_taluvek/error.h"
@@ -184,6 +185,23 @@ TEST_F(FileDeleteTest, TheRecycleBinAsADesktopSeesIt) {
   EXPECT_NE(info.find("Path=" + drive.HostPath("Q/a.txt")), std::string::npos)
       << info;
   EXPECT_NE(info.find("DeletionDate="), std::string::npos);
+
+  // On a network installation a file of a share is first copied into the
+  // temporary folder and that copy put into the recycle bin.
+  drive.Map("F:", "F");
+  drive.MakeFile("F\\n.txt", "n");
+  drive.MakeFolder("tmp");
+  EXPECT_TRUE(in_child([&] {
+    setenv("TEMP", drive.HostPath("tmp").c_str(), 1);
+    State().bNetzInstallation = true;
+    return DateiLoeschen("F:\\n.txt", false, true, false);
+  }));
+  EXPECT_FALSE(There("F\\n.txt") || There("tmp\\n.txt"));
+  int copies = 0;
+  for (const auto& entry : fs::directory_iterator(trash + "/files")) {
+    if (ReadFile(entry.path().string()) == "n") ++copies;
+  }
+  EXPECT_EQ(copies, 2);
 
   // A database in use stays where it is.
   drive.MakeFile("Q\\P.VX3DB", "Daten");
