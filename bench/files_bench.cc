@@ -16,6 +16,7 @@
 #include "bench_support.h"
 #include "files/file_copy.h"
 #include "files/file_delete.h"
+#include "platform/text.h"
 #include "ratio_reporter.h"
 
 extern char** environ;
@@ -58,14 +59,28 @@ void ForceToDisk(const std::string& path, int flags) {
   close(fd);
 }
 
+// Each copy makes a new file: the old one is removed and its removal
+// forced to disk outside the timing, since freeing a large file's blocks
+// takes its own, widely varying time on some disks.
+void FreshTarget(benchmark::State& state, const std::string& target) {
+  state.PauseTiming();
+  std::filesystem::remove(target);
+  sync();
+  state.ResumeTiming();
+}
+
 // The library's copy: the whole of UFileCopy, which writes beside the
 // target, forces the data and the folder to disk and renames.
 void CopyThroughLibrary(benchmark::State& state, const char* name,
                         bool with_meter) {
   const std::string& home = TheFixture().home;
-  const std::string source = home + "/" + name;
+  sync();  // no earlier writes still on their way to the disk
+  // The library takes paths in the suite's form.
+  const std::string folder = Replace(home, "/", "\\");
+  const std::string source = folder + "\\" + name;
   for (auto _ : state) {
-    std::string target = home + "/kopie.bin";
+    FreshTarget(state, home + "/kopie.bin");
+    std::string target = folder + "\\kopie.bin";
     if (with_meter) {
       benchmark::DoNotOptimize(
           KopierenMitMeter(source, target, false, true, true));
@@ -83,7 +98,9 @@ void CopyThroughCp(benchmark::State& state, const char* name) {
   const std::string& home = TheFixture().home;
   std::string source = home + "/" + name;
   std::string target = home + "/kopie.bin";
+  sync();  // no earlier writes still on their way to the disk
   for (auto _ : state) {
+    FreshTarget(state, target);
     char* argv[] = {const_cast<char*>("cp"), source.data(), target.data(),
                     nullptr};
     pid_t pid;
@@ -112,10 +129,11 @@ void BM_KopierenMitMeter_500MB(benchmark::State& s) {
 template <typename Delete>
 void TimeDeletions(benchmark::State& state, Delete remove) {
   const std::string path = TheFixture().home + "/klein.txt";
+  const std::string suite_path = Replace(path, "/", "\\");
   for (auto _ : state) {
     close(open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
     auto begin = std::chrono::steady_clock::now();
-    remove(path);
+    remove(path, suite_path);
     state.SetIterationTime(std::chrono::duration<double>(
                                std::chrono::steady_clock::now() - begin)
                                .count());
@@ -123,7 +141,7 @@ void TimeDeletions(benchmark::State& state, Delete remove) {
 }
 
 void BM_UnserKill(benchmark::State& state) {
-  TimeDeletions(state, [&](const std::string& path) {
+  TimeDeletions(state, [&](const std::string&, const std::string& path) {
     bool recycle = false;
     if (!UnserKill(path, false, recycle, false)) {
       state.SkipWithError("UnserKill failed");
@@ -132,7 +150,9 @@ void BM_UnserKill(benchmark::State& state) {
 }
 
 void BM_Unlink(benchmark::State& state) {
-  TimeDeletions(state, [](const std::string& path) { unlink(path.c_str()); });
+  TimeDeletions(state, [](const std::string& path, const std::string&) {
+    unlink(path.c_str());
+  });
 }
 
 BENCHMARK(BM_UFileCopy_1MB)->Unit(benchmark::kMillisecond);

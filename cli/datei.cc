@@ -66,6 +66,14 @@ struct Request {
 // host maps back; a path in the suite's form stays as it is.
 std::string SuitePath(const std::string& path) { return Replace(path, "/", "\\"); }
 
+bool IsFolder(const std::string& path) {
+  try {
+    return (CurrentHost().GetAttr(path) & kAttrDirectory) != 0;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
 std::optional<Request> Parse(const std::vector<std::string>& args,
                              std::ostream& err) {
   auto usage_error = [&](const std::string& what) -> std::optional<Request> {
@@ -149,8 +157,7 @@ void InstallProgressBar() {
 int Copy(const Request& request, std::ostream& out, std::ostream& err) {
   const std::string& source = request.paths[0];
   std::string target = request.paths[1];
-  bool quick = false;
-  if (Right(target, 1) == "\\" || Uexist(target, true, true, quick)) {
+  if (Right(target, 1) == "\\" || IsFolder(target)) {
     target = AddBackslash(target) + GetFileName(source);
   }
   if (request.progress) InstallProgressBar();

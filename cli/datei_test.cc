@@ -61,6 +61,10 @@ TEST_F(DateiTest, CopyDeleteAndInfo) {
   EXPECT_EQ(Run({"kopieren", inst.File("4711__01.VX3LV"), "T:\\P"}), kExitDone)
       << err.str();
   EXPECT_EQ(ReadFile(inst.File("P/4711__01.VX3LV")), "LV-Daten");
+  // An existing file is replaced, not taken for a folder.
+  EXPECT_EQ(Run({"kopieren", inst.File("4711__01.VX3LV"), "T:\\P\\4711__01.VX3LV"}),
+            kExitDone)
+      << err.str();
   EXPECT_EQ(Run({"kopieren", "T:\\fehlt.VX3LV", "T:\\P\\x.VX3LV"}), kExitFailed);
   EXPECT_NE(err.str().find("(Status 53)"), std::string::npos) << err.str();
 

@@ -134,7 +134,9 @@ void RunOne(Host& host, int16_t operation, const std::string& from,
                            TRT("Soll überschrieben werden?"))) {
     return;
   }
-  host.CreateFolders(FolderPart(to));
+  if (const std::string folder = FolderPart(to); !folder.empty()) {
+    host.CreateFolders(folder);
+  }
   if (operation == kFoCopy) {
     CopyOptions options;
     options.before_replace = RefuseIfInUse;

@@ -21,6 +21,7 @@
 #include "files/ensure_from_struktur.h"
 #include "files/files_process_util.h"
 #include "files/files_test_util.h"
+#include "platform/linux_host.h"
 #include "support/fake_host.h"
 #include "vx_taluvek/components.h"
 #include "vx_taluvek/error.h"
@@ -214,6 +215,30 @@ TEST_F(FileCopyTest, TheMeterMovesBlockByBlock) {
   EXPECT_EQ(ReadFile(drive.HostPath("Z\\m.bin")).size(),
             static_cast<size_t>(length));
   RegisterComponent(Meter::kProgramId, previous);
+}
+
+// The meter the library brings along reports to the hosting program's
+// progress hook, once for each percent it moves.
+TEST_F(FileCopyTest, TheDefaultMeterReportsThroughTheProgressHook) {
+  std::vector<ProgressReport> reports;
+  const HostHooks before = *InstalledHostHooks();
+  HostHooks hooks = before;
+  hooks.progress = [&](const ProgressReport& r) { reports.push_back(r); };
+  SetHostHooks(hooks);
+  const size_t length = 3 << 20;
+  drive.MakeFile("Q\\m.bin", std::string(length, 'm'));
+  EXPECT_EQ(KopierenMitMeter(drive.Path("Q\\m.bin"), drive.Path("Z\\m.bin"),
+                             false, true, true),
+            static_cast<float>(length));
+  SetHostHooks(before);
+  ASSERT_EQ(reports.size(), 5u);
+  EXPECT_EQ(reports[0].stage, ProgressReport::Stage::kStart);
+  EXPECT_EQ(reports[0].caption, "Kopieren...");
+  EXPECT_EQ(reports[0].total_bytes, static_cast<int64_t>(length));
+  EXPECT_EQ(reports[1].percent, 34);
+  EXPECT_EQ(reports[2].percent, 67);
+  EXPECT_EQ(reports[3].percent, 100);
+  EXPECT_EQ(reports[4].stage, ProgressReport::Stage::kStop);
 }
 
 // A copy killed at any moment leaves the old target or the complete new

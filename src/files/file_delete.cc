@@ -16,9 +16,10 @@ namespace vx {
 
 namespace {
 
-// Deletes `path` unless it is a database in use; errors stay pending.
-void DeletePlainly(Host& host, const std::string& path) {
-  ResumeNext([&] {
+// Deletes `path` unless it is a database in use; true when it did, else
+// the error stays pending.
+bool DeletePlainly(Host& host, const std::string& path) {
+  return ResumeNext([&] {
     RefuseIfInUse(host.MapPath(path));
     host.DeleteFile(path);
   });
@@ -39,13 +40,13 @@ bool UnserKill(const std::string& path, bool database, bool& recycle,
   }
 
   Host& host = CurrentHost();
+  bool deleted;
   if (recycle) {
-    if (!DateiLoeschen(path, false, true, false) && PathIsThere(host, path)) {
-      DeletePlainly(host, path);
-    }
+    deleted = DateiLoeschen(path, false, true, false) ||
+              (PathIsThere(host, path) && DeletePlainly(host, path));
   } else {
     Err().Clear();
-    DeletePlainly(host, path);
+    deleted = DeletePlainly(host, path);
   }
   if (database) {
     // The lock file of a database in use is its users' lock: it stays.
@@ -58,7 +59,9 @@ bool UnserKill(const std::string& path, bool database, bool& recycle,
     });
   }
   Err().Clear();
-  return !PathIsThere(host, path);
+  // Asked only after a failure, since a name that is gone is looked for
+  // without regard to case, folder by folder.
+  return deleted || !PathIsThere(host, path);
 }
 
 bool DateiLoeschen(const std::string& path, bool confirm,

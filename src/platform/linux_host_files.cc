@@ -142,23 +142,28 @@ bool Exists(const std::string& host_path) {
   return lstat(host_path.c_str(), &st) == 0;
 }
 
-// Puts the finished copy `temporary` in place of `target`.
-void Place(const std::string& temporary, const std::string& target,
-           const CopyOptions& options) {
+// Puts the finished copy `temporary` in place of `target`.  Returns the
+// replaced file, held open: freeing a large file's blocks is slow on some
+// file systems, and while it is held that work waits until after the
+// rename is on disk, out of the copy's way.
+FileDescriptor Place(const std::string& temporary, const std::string& target,
+                     const CopyOptions& options) {
   if (options.before_replace && Exists(target)) {
     options.before_replace(target);
   }
   if (options.replace_existing) {
+    FileDescriptor replaced(
+        open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (rename(temporary.c_str(), target.c_str()) != 0) {
       RaiseForErrno(errno, target);
     }
-    return;
+    return replaced;
   }
   // Atomically only where nothing is there: of two processes creating the
   // same file, exactly one wins and the other finds it complete.
   if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(),
                 RENAME_NOREPLACE) == 0) {
-    return;
+    return FileDescriptor();
   }
   if (errno != EINVAL && errno != ENOSYS) RaiseForErrno(errno, target);
   // File systems without that rename still create links exclusively.
@@ -166,6 +171,7 @@ void Place(const std::string& temporary, const std::string& target,
     RaiseForErrno(errno, target);
   }
   unlink(temporary.c_str());
+  return FileDescriptor();
 }
 
 }  // namespace
@@ -211,7 +217,7 @@ void LinuxHost::CopyFile(const std::string& source, const std::string& target,
   CopyContent(in.get(), out.get(), source_stat.st_size, step, options, to);
   if (fsync(out.get()) != 0) RaiseForErrno(errno, to);
   if (!out.Close()) RaiseForErrno(errno, to);
-  Place(temporary.path(), to, options);
+  FileDescriptor replaced = Place(temporary.path(), to, options);
   temporary.Placed();
   SyncFolder(folder);
 }
@@ -240,13 +246,15 @@ void LinuxHost::RenameFile(const std::string& source,
 
 void LinuxHost::DeleteFile(const std::string& path) {
   const std::string host_path = MapPath(path);
+  if (unlink(host_path.c_str()) == 0) return;
+  const int error = errno;
   struct stat st;
   if (lstat(host_path.c_str(), &st) != 0) Raise(kErrFileNotFound);
   if (S_ISDIR(st.st_mode)) {
     Raise(kErrPathFileAccess,
           StandardDescription(kErrPathFileAccess) + ": " + host_path);
   }
-  if (unlink(host_path.c_str()) != 0) RaiseForErrno(errno, host_path);
+  RaiseForErrno(error, host_path);
 }
 
 void LinuxHost::MoveToTrash(const std::string& path) {
