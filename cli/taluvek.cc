@@ -1,10 +1,11 @@
 #include "cli/taluvek.h"
 
 #include <cstdlib>
-#include <optional>
 #include <filesystem>
+#include <optional>
 
 #include "cli/aufruf.h"
+#include "cli/datei.h"
 #include "cli/einrichten.h"
 #include "cli/outcome.h"
 #include "cli/projekt_befehl.h"
@@ -32,6 +33,8 @@ constexpr const char* kUsage =
     "  aufruf ...          ruft ein Mitglied von cls_Projekt spät gebunden auf,\n"
     "                      einzeln oder als Skript\n"
     "  sprache ...         die Übersetzungen der Sprachdatenbank als PO-Datei\n"
+    "  datei ...           kopiert und löscht die Dateien eines Projekts, zeigt\n"
+    "                      was die Suite aus einem Dateinamen liest\n"
     "\n"
     "\"taluvek BEFEHL --help\" beschreibt jeden Befehl.\n"
     "\n"
@@ -139,6 +142,7 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
   if (IsAdministrationCommand(command)) {
     return RunAdministration(command, rest, out, err);
   }
+  if (command == "datei") return RunDatei(rest, out, err);
   return UsageError("unbekannter Befehl '" + command + "'", err);
 }
 

@@ -59,6 +59,32 @@ inline constexpr int32_t kOkCancel = 1;
 // The hourglass mouse pointer.
 inline constexpr int32_t kPointerHourglass = 11;
 
+// Progress of a long operation, reported to the hosting program (see
+// HostHooks::progress).  A report of stage kStart comes first, kStop last.
+struct ProgressReport {
+  enum class Stage { kStart, kUpdate, kStop };
+  Stage stage = Stage::kStart;
+  std::string caption;  // what kind of work: "Kopieren..."
+  std::string line;     // what is worked on: "a.VX3LV   --->   b.VX3LV"
+  int32_t percent = 0;  // 0 to 100
+  int64_t total_bytes = 0;  // the amount 100 percent stand for, 0: unknown
+};
+
+// How Host::CopyFile copies.
+struct CopyOptions {
+  // Whether an existing target is replaced.  When not, a target that exists
+  // before the copy or appears while it runs is kept, and 58 is raised.
+  bool replace_existing = true;
+  // Bytes per step between progress calls; 0 lets the host choose.
+  int64_t block_bytes = 0;
+  // Called with the host path of the target just before the finished copy
+  // takes its place, when a file of that name is there; raising refuses
+  // the copy, which then leaves no trace.
+  std::function<void(const std::string& host_path)> before_replace;
+  // Called after each step with the bytes copied so far and in all.
+  std::function<void(int64_t copied, int64_t total)> progress;
+};
+
 // Hooks of the hosting program.  Any may be left empty.
 struct HostHooks {
   // Shows a message box; answers one of MsgBoxResult.
@@ -77,6 +103,8 @@ struct HostHooks {
   std::function<bool(const std::string& caption, std::string& name,
                      std::string& password)>
       login;
+  // Shows the progress of a long operation (the suite's progress meter).
+  std::function<void(const ProgressReport&)> progress;
 };
 
 // Installs the hosting program's hooks for the whole process.
@@ -146,6 +174,42 @@ class Host {
   virtual std::vector<std::string> Dir(const std::string& pattern,
                                        int32_t attributes) = 0;
 
+  // Copies the file `source` to the file `target`.  Never leaves a partial
+  // target: the copy is written to a temporary file in the target's folder,
+  // forced to disk and then renamed into place, so that a target is either
+  // the old one, absent or complete, even when the process is killed.  After
+  // a failure the temporary file is removed.  A new target takes the
+  // permissions and group of the file it replaces, else of its folder.
+  // Raises 53 when the source is missing or a folder, 76 when the target's
+  // folder is missing, 75 when the target is a folder, 58 (see
+  // `options`), 70 when access is denied, 61 when the disk is full, 57 for
+  // an input or output error.
+  virtual void CopyFile(const std::string& source, const std::string& target,
+                        const CopyOptions& options) = 0;
+  // Moves the file `source` to `target`, replacing a file there: renamed
+  // within a file system, copied (as CopyFile) and deleted across.  Raises
+  // as CopyFile and DeleteFile do.
+  virtual void MoveFile(const std::string& source,
+                        const std::string& target) = 0;
+  // Renames the file or folder `source` to `target` within its file system,
+  // replacing a file there.  Raises 53 when `source` is missing, 74 across
+  // file systems, 76 when the target's folder is missing, 70 when denied.
+  virtual void RenameFile(const std::string& source,
+                          const std::string& target) = 0;
+  // Deletes the file `path`.  Raises 53 when it is missing, 75 for a
+  // folder, 70 when denied.
+  virtual void DeleteFile(const std::string& path) = 0;
+  // Moves the file or folder `path` to the recycle bin: the freedesktop.org
+  // trash of its file system (the user's home trash, or ".Trash-<uid>" at
+  // the top of another mount), where a desktop's file manager shows and
+  // restores it.  Raises 53 when it is missing, 70 when denied, 75 when its
+  // file system has no trash.
+  virtual void MoveToTrash(const std::string& path) = 0;
+  // Creates the folder `path` and any missing folders above it; each new
+  // folder takes the permissions and group of the one it lies in.  Raises
+  // 76 when that is not possible.
+  virtual void CreateFolders(const std::string& path) = 0;
+
   // ---- Process ----
 
   // The process environment as "NAME=value" entries, in its own order.
@@ -161,6 +225,8 @@ class Host {
   virtual int32_t GetMousePointer() = 0;
   virtual void SetMousePointer(int32_t pointer) = 0;
   virtual void DoEvents() = 0;
+  // Passes `report` to the hosting program's progress hook.
+  virtual void ReportProgress(const ProgressReport& report) = 0;
 };
 
 // The Linux host, which uses the installed hooks.

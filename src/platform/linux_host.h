@@ -24,6 +24,17 @@ class LinuxHost : public Host {
   int32_t GetAttr(const std::string& path) override;
   std::vector<std::string> Dir(const std::string& pattern,
                                int32_t attributes) override;
+  // Files: linux_host_files.cc.
+  void CopyFile(const std::string& source, const std::string& target,
+                const CopyOptions& options) override;
+  void MoveFile(const std::string& source, const std::string& target) override;
+  void RenameFile(const std::string& source,
+                  const std::string& target) override;
+  void DeleteFile(const std::string& path) override;
+  void MoveToTrash(const std::string& path) override;
+  void CreateFolders(const std::string& path) override;
+  void ReportProgress(const ProgressReport& report) override;
+
   std::vector<std::string> Environment() override;
   std::string ExecutableName() override;
   void Sleep(int32_t milliseconds) override;
