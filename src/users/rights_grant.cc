@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/sql_text.h"
+#include "files/file_set.h"
 #include "platform/module_state.h"
 #include "platform/text.h"
 #include "translate/trt.h"
@@ -22,28 +23,6 @@ struct Parent {
   std::string typ;
   std::string kuerzel;
 };
-
-// The project number in the key of a project file, for the codes whose
-// rights come from their project.  This stands in for the project file
-// set's GetProNrFromFile and is to be replaced by it: the project file is
-// named after its project ("4711.VX3EK"), a specification after its
-// project and part ("4711__Rohbau"), and a letter ("BR") that begins with
-// "_" belongs to no project.
-std::string ProjectOfFileKey(const std::string& typ, const std::string& key) {
-  auto before = [&](const char* extension) {
-    const size_t at = key.find(extension);
-    return at == std::string::npos ? std::string() : key.substr(0, at);
-  };
-  if (typ == "AU" || typ == "ZA") return before(".VX3OB");
-  if (typ == "EK" || typ == "RB" || typ == "KO" || typ == "KS") {
-    return before((".VX3" + typ).c_str());
-  }
-  if (typ == "LV" || typ == "BR") {
-    if (typ == "BR" && key.starts_with("_")) return "";
-    return before("__");
-  }
-  return "";
-}
 
 // A structure node's key as a node id: 32-bit, so that ids past 32767
 // work; nothing for a key that is no whole number.
@@ -176,7 +155,7 @@ void RechteVererben(const std::string& typ, const std::string& kuerzel) {
     parent = {"ST", std::to_string(node)};
   } else if (typ == "LV" || typ == "AU" || typ == "ZA" || typ == "EK" ||
              typ == "RB" || typ == "KO" || typ == "BR" || typ == "KS") {
-    parent = {"PR", ProjectOfFileKey(typ, kuerzel)};
+    parent = {"PR", GetProNrFromFile(typ, kuerzel)};
   } else if (typ == "LB") {
     GrantLibraryRights(db, kuerzel);
     return;
