@@ -28,7 +28,12 @@ for target in "${targets[@]}"; do
   name=${target%_fuzz}
   mkdir -p "$work/$name"
   echo "== $target: ${seconds} s (new inputs in $work/$name)"
-  "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$work/$name" "fuzz/corpus/$name" 2>&1 | tail -n 12
+  if ! "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 "$work/$name" "fuzz/corpus/$name" >"$work/$name.log" 2>&1; then
+    grep -v '^INFO:' "$work/$name.log" | tail -n 60
+    echo "fuzzing: $target failed"
+    exit 1
+  fi
+  tail -n 6 "$work/$name.log"
 done
 echo "fuzzing: ${#targets[@]} targets, no crash"

@@ -146,6 +146,14 @@ bool Joins(char last, char first) {
          (first == '=' || first == '<' || first == '>');
 }
 
+// Whether `sql` ends in a number's point ("2.") that `first` would join:
+// SQLite reads "2.u" as one malformed token, where the dialect reads the
+// number "2." and the name "u".
+bool EndsInNumberPoint(std::string_view sql, char first) {
+  return sql.size() >= 2 && sql.back() == '.' && sql[sql.size() - 2] >= '0' &&
+         sql[sql.size() - 2] <= '9' && IsWordByte(first);
+}
+
 // Words that begin a column constraint and so end a column's type name.
 bool IsConstraintWord(const Token& t) {
   static constexpr std::string_view kWords[] = {
@@ -266,7 +274,8 @@ class Translator {
   void Emit(std::string_view text, bool space) {
     if (text.empty()) return;
     if (!result_.sql.empty() &&
-        (space || Joins(result_.sql.back(), text.front()))) {
+        (space || Joins(result_.sql.back(), text.front()) ||
+         EndsInNumberPoint(result_.sql, text.front()))) {
       result_.sql += ' ';
     }
     result_.sql += text;

@@ -207,6 +207,9 @@ TEST(EngineDialect, TokensNeverJoinIntoOthers) {
             "SELECT a/'2024-01-02 00:00:00', x 'ab', 'a' 'b', \"a\" \"b\", 1(-1) FROM T");
   EXPECT_EQ(Sql("SELECT * FROM T WHERE a = 'x'5"),
             "SELECT * FROM T WHERE a COLLATE NOCASE = ? 5");
+  // SQLite reads "2.u" as one malformed token; the dialect, a number and a
+  // name.  A qualified name keeps its point.
+  EXPECT_EQ(Sql("SELECT 2.u, T.a FROM T"), "SELECT 2. u, T.a FROM T");
 }
 
 TEST(EngineDialect, RefusesMalformedDefinitionsAndDeepNesting) {
