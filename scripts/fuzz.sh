@@ -23,12 +23,17 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
+# Under CI the same seed each time, so that a run can be repeated; by hand
+# a new one each time, so that longer hunts go new ways.
+seed=()
+[ -n "${CI:-}" ] && seed=(-seed="${VX_FUZZ_SEED:-1}")
+
 work=$(mktemp -d)
 for target in "${targets[@]}"; do
   name=${target%_fuzz}
   mkdir -p "$work/$name"
   echo "== $target: ${seconds} s (new inputs in $work/$name)"
-  if ! "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! "$build/$target" "${seed[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 "$work/$name" "fuzz/corpus/$name" >"$work/$name.log" 2>&1; then
     grep -v '^INFO:' "$work/$name.log" | tail -n 60
     echo "fuzzing: $target failed"
