@@ -146,12 +146,19 @@ bool Joins(char last, char first) {
          (first == '=' || first == '<' || first == '>');
 }
 
-// Whether `sql` ends in a number's point ("2.") that `first` would join:
-// SQLite reads "2.u" as one malformed token, where the dialect reads the
-// number "2." and the name "u".
-bool EndsInNumberPoint(std::string_view sql, char first) {
-  return sql.size() >= 2 && sql.back() == '.' && sql[sql.size() - 2] >= '0' &&
-         sql[sql.size() - 2] <= '9' && IsWordByte(first);
+// Whether `text` would join the end of `sql` through a point where the
+// dialect reads two tokens: SQLite reads "2.u" (the number "2." and the
+// name "u") as one malformed token, and "0.5" or "0." (the word No, written
+// 0, and the number ".5" or a point) as one number.
+bool JoinsAtPoint(std::string_view sql, std::string_view text) {
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (sql.size() >= 2 && sql.back() == '.' && digit(sql[sql.size() - 2]) &&
+      IsWordByte(text.front())) {
+    return true;
+  }
+  if (text.front() != '.') return false;
+  return digit(sql.back()) ||
+         (IsWordByte(sql.back()) && text.size() >= 2 && digit(text[1]));
 }
 
 // Words that begin a column constraint and so end a column's type name.
@@ -275,7 +282,7 @@ class Translator {
     if (text.empty()) return;
     if (!result_.sql.empty() &&
         (space || Joins(result_.sql.back(), text.front()) ||
-         EndsInNumberPoint(result_.sql, text.front()))) {
+         JoinsAtPoint(result_.sql, text))) {
       result_.sql += ' ';
     }
     result_.sql += text;

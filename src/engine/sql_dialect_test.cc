@@ -210,6 +210,7 @@ TEST(EngineDialect, TokensNeverJoinIntoOthers) {
   // SQLite reads "2.u" as one malformed token; the dialect, a number and a
   // name.  A qualified name keeps its point.
   EXPECT_EQ(Sql("SELECT 2.u, T.a FROM T"), "SELECT 2. u, T.a FROM T");
+  EXPECT_EQ(Sql("SELECT No.5, No.x FROM T"), "SELECT 0 .5, No.x FROM T");
 }
 
 TEST(EngineDialect, RefusesMalformedDefinitionsAndDeepNesting) {
