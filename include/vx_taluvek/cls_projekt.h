@@ -8,7 +8,16 @@
 // other users.
 //
 // No member raises: every operation answers true or false (or a value) and
-// records a failure in lProjektErrNum and sProjektErrText.  The instance
+// records a failure in lProjektErrNum and sProjektErrText.
+//
+// The members take their arguments by reference, as the automation
+// interface passes them, and write the values they hand back into them.
+// Beside each stands a form that takes values, for ordinary calls such as
+// bProjektRead(0, "4711"): overload resolution picks the by-reference form
+// when every argument it takes by reference is a modifiable variable of its
+// type, and the value form otherwise (literals, temporaries, constants).
+// The value forms do the same work; what the by-reference form would have
+// handed back is then read from the properties (lProjektId, sProjektNr).  The instance
 // opens the database on its first operation and keeps it open until it is
 // destroyed.  An instance belongs to one thread.
 
@@ -45,28 +54,36 @@ class cls_Projekt {
   // and field cache stay as they are.
   bool bProjektNeu(int32_t& lProjID, std::string& sProNr, bool& bIsRVProj);
   bool bProjektNeu(int32_t& lProjID);
+  bool bProjektNeu(int32_t& lProjID, const std::string& sProNr,
+                   bool bIsRVProj = false);
 
   // ---- Reading ----
 
   // Loads the project with identity lProjID (when not 0, it wins) or number
   // sProjNum.  On success both arguments receive the row's Id and ProNr.
   bool bProjektRead(int32_t& lProjID, std::string& sProjNum);
+  bool bProjektRead(int32_t lProjID, const std::string& sProjNum);
   // The cached value of a column, by 0-based index or by name.
   Variant vProjektDatenRead(Variant& vIndexOrName);
+  Variant vProjektDatenRead(const Variant& vIndexOrName);
 
   // ---- Saving ----
 
   // Changes a column in the field cache only; nothing reaches the database
   // before bProjWrite.
   bool bProjektDatenWrite(Variant& vData, Variant& vIndexOrName);
+  bool bProjektDatenWrite(const Variant& vData, const Variant& vIndexOrName);
   // Writes the field cache to the row with identity lProjID, or with number
   // sProjNum when lProjID is 0; lProjID receives the written row's Id.
   bool bProjWrite(int32_t& lProjID, std::string& sProjNum);
+  bool bProjWrite(int32_t lProjID, const std::string& sProjNum);
 
   // ---- Locking ----
 
   bool bProjektLock(int32_t& lProjID, std::string& sProjNum);
+  bool bProjektLock(int32_t lProjID, const std::string& sProjNum);
   bool bProjektUnLock(int32_t& lProjID, std::string& sProjNum);
+  bool bProjektUnLock(int32_t lProjID, const std::string& sProjNum);
   bool bProjektUnLockAll();
 
   // Resets the instance's properties, field cache and error fields; the
