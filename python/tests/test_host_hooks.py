@@ -41,7 +41,8 @@ def test_login_and_message_box_hooks(administered, monkeypatch):
 
     def message_box(prompt, style, title):
         calls.append(("box", prompt, style, title))
-        return vx_taluvek.kMsgOk
+        # A failing message box answers for its only button, OK.
+        raise RuntimeError("kein Bildschirm")
 
     vx_taluvek.SetHostHooks(login=login, message_box=message_box)
 
@@ -58,6 +59,6 @@ def test_login_and_message_box_hooks(administered, monkeypatch):
     assert all(c[1].startswith("Login") for c in calls if c[0] == "login")
     assert "Passwort" in calls[4][1] and calls[4][2] == 4144
     # The failing hooks were reported, not passed through the library.
-    assert [type(u.exc_value) for u in unraisable] == [ZeroDivisionError,
-                                                        TypeError]
+    assert [type(u.exc_value) for u in unraisable] == [
+        ZeroDivisionError, TypeError, RuntimeError]
     assert "4800" in administered.run("projekt", "liste")
