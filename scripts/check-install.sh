@@ -18,7 +18,7 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 installed_deb=0
 cleanup() {
-  [ "$installed_deb" -eq 0 ] || $sudo dpkg -r vx-taluvek >/dev/null
+  [ "$installed_deb" -eq 0 ] || $sudo dpkg --purge vx-taluvek >/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
