@@ -8,10 +8,14 @@
 // library has no frame pointers: only the slow unwinder sees that the
 // block was taken inside the reader.
 
-extern "C" const char* __lsan_default_suppressions() {
+// The sanitizers' run time looks these up among the program's dynamic
+// symbols, so they stay visible although the project hides everything else.
+#define VX_SANITIZER_HOOK extern "C" __attribute__((visibility("default")))
+
+VX_SANITIZER_HOOK const char* __lsan_default_suppressions() {
   return "leak:po_file_read_v3\n";
 }
 
-extern "C" const char* __asan_default_options() {
+VX_SANITIZER_HOOK const char* __asan_default_options() {
   return "fast_unwind_on_malloc=0";
 }

@@ -28,11 +28,12 @@
 #include <memory>
 #include <string>
 
+#include "vx_taluvek/export.h"
 #include "vx_taluvek/variant.h"
 
 namespace vx {
 
-class cls_Projekt {
+class VX_TALUVEK_EXPORT cls_Projekt {
  public:
   cls_Projekt();
   ~cls_Projekt();

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "vx_taluvek/export.h"
 #include "vx_taluvek/error.h"
 #include "vx_taluvek/variant.h"
 
@@ -24,12 +25,12 @@ using ComponentFactory = std::function<ObjectRef()>;
 // Registers `factory` under `program_id` (compared without regard to case),
 // replacing what was registered there.  Returns the factory it replaced, so
 // that a caller can put it back; an empty factory unregisters.
-ComponentFactory RegisterComponent(const std::string& program_id,
+VX_TALUVEK_EXPORT ComponentFactory RegisterComponent(const std::string& program_id,
                                    ComponentFactory factory);
 
 // Creates the component registered under `program_id`.  Raises 429 "ActiveX
 // component can't create object" when none is, or when its factory fails.
-ObjectRef CreateObject(const std::string& program_id);
+VX_TALUVEK_EXPORT ObjectRef CreateObject(const std::string& program_id);
 
 // Creates the component registered under T::kProgramId and answers it as a
 // T.  Raises 429 as CreateObject does, and 438 "Object doesn't support this
@@ -43,14 +44,14 @@ std::shared_ptr<T> CreateComponent() {
 
 // The suite's server access component.  Its first property is the database
 // kind: greater than 1 means that the suite's data lie on a database server.
-class ServerAccess : public Object {
+class VX_TALUVEK_EXPORT ServerAccess : public Object {
  public:
   static constexpr const char* kProgramId = "vx_Server.ServerAccess";
   virtual int32_t DatenbankArt() = 0;
 };
 
 // The suite's error dialog, created anew for each message.
-class FehlerDialog : public Object {
+class VX_TALUVEK_EXPORT FehlerDialog : public Object {
  public:
   static constexpr const char* kProgramId = "vx_Runtime.vx_Fehler";
   // Asks the dialog not to show further messages; what it makes of that is
@@ -67,7 +68,7 @@ class FehlerDialog : public Object {
 
 // The suite's translator, which hands back the shown texts in the language
 // of the running program.
-class Uebersetzer : public Object {
+class VX_TALUVEK_EXPORT Uebersetzer : public Object {
  public:
   static constexpr const char* kProgramId = "vx_Translate.cls_Trans";
   // The program's language number (2 to 4 name the translated languages).
@@ -95,7 +96,7 @@ class Uebersetzer : public Object {
 // The logged-in user as the whole process knows it: every instance reads
 // and writes the same name and id, so that a login made through one
 // component is taken over by the others.
-class AktUser : public Object {
+class VX_TALUVEK_EXPORT AktUser : public Object {
  public:
   static constexpr const char* kProgramId = "vx_UserVerw.AktUser";
   virtual std::string Name() = 0;
@@ -106,7 +107,7 @@ class AktUser : public Object {
 
 // The rights component that answers whether a user holds a module right
 // ("PROJ_NEW", "UV_START", ...).
-class Recht : public Object {
+class VX_TALUVEK_EXPORT Recht : public Object {
  public:
   static constexpr const char* kProgramId = "vx_BeRecht.clsRecht";
   virtual void UserId(int32_t value) = 0;
@@ -116,7 +117,7 @@ class Recht : public Object {
 };
 
 // The rights component that records a group's rights on a data object.
-class Berechtigung : public Object {
+class VX_TALUVEK_EXPORT Berechtigung : public Object {
  public:
   static constexpr const char* kProgramId = "vx_BeRecht.clsBerechtigung";
   // A user (whose single-user group receives the rights), or a group when
@@ -131,7 +132,7 @@ class Berechtigung : public Object {
 
 // The user administration: the login dialog and the check of a user's
 // name and password.
-class UserVerw : public Object {
+class VX_TALUVEK_EXPORT UserVerw : public Object {
  public:
   static constexpr const char* kProgramId = "vx_UserVerw.clsUserVerw";
 

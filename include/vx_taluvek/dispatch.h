@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "vx_taluvek/export.h"
 #include "vx_taluvek/variant.h"
 
 namespace vx {
@@ -37,7 +38,7 @@ constexpr InvokeKind operator|(InvokeKind a, InvokeKind b) {
 }
 
 // A 128-bit identifier, written "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
-struct Guid {
+struct VX_TALUVEK_EXPORT Guid {
   std::array<uint8_t, 16> bytes{};
   friend bool operator==(const Guid&, const Guid&) = default;
   std::string ToString() const;
@@ -45,7 +46,7 @@ struct Guid {
   static Guid Parse(const std::string& text);
 };
 
-class Dispatch : public Object {
+class VX_TALUVEK_EXPORT Dispatch : public Object {
  public:
   // The dispatch identifier of the member `name`; raises 438 when the
   // object has none of that name.

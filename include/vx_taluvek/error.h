@@ -14,6 +14,8 @@
 #include <string>
 #include <utility>
 
+#include "vx_taluvek/export.h"
+
 namespace vx {
 
 // The source the library gives to the errors it raises itself.
@@ -29,7 +31,7 @@ inline constexpr int32_t kErrInvalidUseOfNull = 94;
 inline constexpr int32_t kErrUnknownMember = 438;
 
 // The one exception type of the library.
-class Error : public std::exception {
+class VX_TALUVEK_EXPORT Error : public std::exception {
  public:
   // An empty description is replaced by StandardDescription(number), an
   // empty source by kLibrarySource.
@@ -49,14 +51,15 @@ class Error : public std::exception {
 
 // The run time's text for an error number, e.g. 53 "File not found";
 // "Application-defined or object-defined error" for numbers it has no text of.
-std::string StandardDescription(int32_t number);
+VX_TALUVEK_EXPORT std::string StandardDescription(int32_t number);
 
 // Throws Error(number, description, source).
-[[noreturn]] void Raise(int32_t number, std::string description = {},
-                        std::string source = {});
+[[noreturn]] VX_TALUVEK_EXPORT void Raise(int32_t number,
+                                         std::string description = {},
+                                         std::string source = {});
 
 // The pending error of the calling thread.  Number 0 means none.
-class PendingError {
+class VX_TALUVEK_EXPORT PendingError {
  public:
   int32_t Number() const { return number_; }
   const std::string& Description() const { return description_; }
@@ -83,7 +86,7 @@ class PendingError {
 };
 
 // This thread's pending error.
-PendingError& Err();
+VX_TALUVEK_EXPORT PendingError& Err();
 
 // Runs `step` as one statement of a "resume next" region: an Error it raises
 // becomes the pending error and execution goes on.  Returns true when the

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "vx_taluvek/export.h"
+
 namespace vx {
 
 // File attribute bits as the suite knows them.
@@ -108,9 +110,9 @@ struct HostHooks {
 };
 
 // Installs the hosting program's hooks for the whole process.
-void SetHostHooks(HostHooks hooks);
+VX_TALUVEK_EXPORT void SetHostHooks(HostHooks hooks);
 
-class Host {
+class VX_TALUVEK_EXPORT Host {
  public:
   virtual ~Host() = default;
 
@@ -230,14 +232,14 @@ class Host {
 };
 
 // The Linux host, which uses the installed hooks.
-Host& DefaultHost();
+VX_TALUVEK_EXPORT Host& DefaultHost();
 
 // The host the library uses: the default unless a test installed another.
-Host& CurrentHost();
+VX_TALUVEK_EXPORT Host& CurrentHost();
 
 // Installs `host` for the whole process (nullptr restores the default).
 // Meant for tests; the caller keeps `host` alive while installed.
-void SetCurrentHost(Host* host);
+VX_TALUVEK_EXPORT void SetCurrentHost(Host* host);
 
 }  // namespace vx
 

@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <string>
 
+#include "vx_taluvek/export.h"
 #include "vx_taluvek/variant.h"
 
 namespace vx {
 
-class Meter : public Object {
+class VX_TALUVEK_EXPORT Meter : public Object {
  public:
   static constexpr const char* kProgramId = "vx_Runtime.vx_Meter";
   // Prepares the meter; called once before AllgmeterStart.

@@ -6,17 +6,19 @@
 
 #include <string>
 
+#include "vx_taluvek/export.h"
+
 namespace vx {
 
 // The settings file of the calling thread: its program key when one is set,
 // else "Tarvano.INI".  A bare name lies in the settings home.
-std::string SettingsFileName();
+VX_TALUVEK_EXPORT std::string SettingsFileName();
 
 // Whether `name` can name the settings file: a file in the settings home,
 // never a path.  Not empty, no folder or drive ("/", "\", ":"), no "..",
 // no control characters.  The library reads and writes no settings file
 // through a program key that is no such name.
-bool IsSettingsFileName(const std::string& name);
+VX_TALUVEK_EXPORT bool IsSettingsFileName(const std::string& name);
 
 }  // namespace vx
 

@@ -17,11 +17,13 @@
 #include <variant>
 #include <vector>
 
+#include "vx_taluvek/export.h"
+
 namespace vx {
 
 // Base of every object that a variant can refer to (engine objects, the
 // suite's components, the project object).
-class Object {
+class VX_TALUVEK_EXPORT Object {
  public:
   virtual ~Object() = default;
 };
@@ -59,7 +61,7 @@ struct Date {
 
 using ByteArray = std::vector<uint8_t>;
 
-class Variant {
+class VX_TALUVEK_EXPORT Variant {
  public:
   Variant() = default;  // empty
   Variant(int16_t v) : value_(v) {}
@@ -125,47 +127,48 @@ class Variant {
 // 7 for a single, exponent form "1E+20" when needed), a date its
 // "YYYY-MM-DD", "hh:mm:ss" or both (the parts that are not zero), a byte
 // array the text whose 16-bit code units the bytes are, empty gives "".
-std::string CStr(const Variant& v);
+VX_TALUVEK_EXPORT std::string CStr(const Variant& v);
 // Numbers: a text is read with blanks around it, a sign, the regional
 // decimal and grouping separators, an exponent, or as "&H1F" / "&O17"; a
 // negative number may also be written "(12)" or "12-".  A boolean is -1 or
 // 0, a date its serial, empty 0.  Integers round half to even.
-int16_t CInt(const Variant& v);
-int32_t CLng(const Variant& v);
-uint8_t CByte(const Variant& v);
-float CSng(const Variant& v);
-double CDbl(const Variant& v);
-Currency CCur(const Variant& v);
-bool CBool(const Variant& v);
+VX_TALUVEK_EXPORT int16_t CInt(const Variant& v);
+VX_TALUVEK_EXPORT int32_t CLng(const Variant& v);
+VX_TALUVEK_EXPORT uint8_t CByte(const Variant& v);
+VX_TALUVEK_EXPORT float CSng(const Variant& v);
+VX_TALUVEK_EXPORT double CDbl(const Variant& v);
+VX_TALUVEK_EXPORT Currency CCur(const Variant& v);
+VX_TALUVEK_EXPORT bool CBool(const Variant& v);
 // Date: a number is taken as serial (6 outside the years 100 to 9999); a
 // text is "YYYY-MM-DD" or the locale's day/month order ("5.3.2024" or
 // "3/5/2024"), each with an optional time "hh:mm[:ss]", or the time alone.
-Date CDate(const Variant& v);
+VX_TALUVEK_EXPORT Date CDate(const Variant& v);
 // Byte array: a text gives its 16-bit code units, low byte first.
-ByteArray CByteArray(const Variant& v);
+VX_TALUVEK_EXPORT ByteArray CByteArray(const Variant& v);
 
 // Whether CDbl would succeed (empty counts as numeric, null does not), except
 // that a date is not numeric, as in the run time.
-bool IsNumeric(const Variant& v);
+VX_TALUVEK_EXPORT bool IsNumeric(const Variant& v);
 // Whether CDate would succeed on a text or a date (numbers do not count).
-bool IsDate(const Variant& v);
+VX_TALUVEK_EXPORT bool IsDate(const Variant& v);
 
 // ---- Dates ----
 
 // Parts beyond their range carry over as in the run time's DateSerial and
 // TimeSerial (month 13 is January of the next year, day 0 the last day of
 // the month before).  A result outside the years 100 to 9999 raises 5.
-Date DateFromParts(int year, int month, int day, int hour = 0, int minute = 0,
-                   int second = 0);
+VX_TALUVEK_EXPORT Date DateFromParts(int year, int month, int day,
+                                     int hour = 0, int minute = 0,
+                                     int second = 0);
 struct DateParts {
   int year, month, day, hour, minute, second;
 };
 // Rounded to the second.  A serial outside the years 100 to 9999 raises 6.
-DateParts SplitDate(Date d);
+VX_TALUVEK_EXPORT DateParts SplitDate(Date d);
 // "YYYY-MM-DD hh:mm:ss", e.g. "2024-03-05 14:07:09".
-std::string FormatDateTime(Date d);
+VX_TALUVEK_EXPORT std::string FormatDateTime(Date d);
 // The local date and time of now, to the second.
-Date Now();
+VX_TALUVEK_EXPORT Date Now();
 
 // ---- Numbers as text ----
 
@@ -175,7 +178,7 @@ struct NumberFormat {
   std::string decimal;   // e.g. "," in de_DE
   std::string grouping;  // e.g. "." in de_DE
 };
-NumberFormat RegionalNumberFormat();
+VX_TALUVEK_EXPORT NumberFormat RegionalNumberFormat();
 
 // The run time's Format for numbers with a pattern made of "0", "#", "." and
 // ",": "0" a digit always shown, "#" a digit shown when significant, "." the
@@ -188,20 +191,21 @@ NumberFormat RegionalNumberFormat();
 // each, "%" multiplies by 100; other characters, "\x" and "..." are
 // literals.  An empty pattern gives CStr(value).  Sections (";") and
 // exponent patterns ("E+") are not supported and raise 5.
-std::string FormatNumber(double value, std::string_view pattern);
+VX_TALUVEK_EXPORT std::string FormatNumber(double value,
+                                             std::string_view pattern);
 
 // Reads the number at the start of a text the regionally neutral way (the
 // run time's Val): blanks, tabs and line feeds are skipped anywhere; a sign,
 // digits with "." as decimal separator and an exponent are read; the first
 // character that does not fit ends the number; "&H"/"&O" read hex and octal.
 // No digits give 0; a number beyond the range of a double raises 6.
-double Val(std::string_view text);
+VX_TALUVEK_EXPORT double Val(std::string_view text);
 
 // ---- UTF-8 texts, counted in characters ----
 
 // Byte arrays of 16-bit code units (low byte first) to and from text.
-ByteArray TextToUtf16Bytes(std::string_view text);
-std::string Utf16BytesToText(const ByteArray& bytes);
+VX_TALUVEK_EXPORT ByteArray TextToUtf16Bytes(std::string_view text);
+VX_TALUVEK_EXPORT std::string Utf16BytesToText(const ByteArray& bytes);
 
 }  // namespace vx
 

@@ -37,7 +37,9 @@ std::string ColumnNotFoundText();
 inline constexpr int kProjektAttempts = 21;
 inline constexpr int32_t kProjektRetryPauseMs = 200;
 
-struct cls_Projekt::Impl {
+// Hidden, though nested in an exported class: the object's inside is no part
+// of what the shared library offers.
+struct __attribute__((visibility("hidden"))) cls_Projekt::Impl {
   // ---- State ----
 
   std::string sProjektNr;      // ProNr of the current project, "" = none
