@@ -47,12 +47,6 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
   return path;
 }
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string NameOf(const std::string& path) {
   return path.substr(path.rfind('/') + 1);  // npos + 1 is 0
 }
@@ -331,7 +325,9 @@ bool LinuxHost::WriteProfileString(const std::string& section,
   if (read == FileRead::kFailed) return false;
   std::string updated = WithProfileValue(content, section, key, value);
   if (read == FileRead::kRead && updated == content) return true;
-  return ReplaceFileAtomically(path, updated);
+  const bool written = ReplaceFileAtomically(path, updated);
+  ProfileCache::Wrote();
+  return written;
 }
 
 std::string LinuxHost::SettingsHome() { return SettingsHomeFromEnvironment(); }
