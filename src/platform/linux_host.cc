@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -344,16 +345,33 @@ int32_t LinuxHost::GetDriveType(const std::string& path) {
     return kDriveNoRootDir;  // a drive the table does not know
   }
   if (host_path.empty()) host_path = ".";
+  // Asked at every directory lookup (each new project object asks for its
+  // folder), and statfs sums up the free space each time.  A folder's type
+  // changes only when a file system is mounted on its way, which nobody
+  // expects a running program to see at once: the answer for a folder that
+  // exists is kept for a moment on the thread.
+  struct Known {
+    std::string path;
+    int32_t type = kDriveUnknown;
+    std::chrono::steady_clock::time_point since;
+  };
+  thread_local Known known;
+  const auto now = std::chrono::steady_clock::now();
+  if (known.path == host_path &&
+      now - known.since < std::chrono::milliseconds(kDriveTypeKeptMs)) {
+    return known.type;
+  }
   // The names are matched without regard to case only when the path does
-  // not exist as written: asked at every directory lookup, this is the
-  // common case worth a system call less.
+  // not exist as written: the common case is worth a system call less.
   struct statfs fs;
   if (statfs(host_path.c_str(), &fs) != 0 &&
       (errno != ENOENT ||
        statfs(MatchNameCase(host_path).c_str(), &fs) != 0)) {
     return kDriveNoRootDir;
   }
-  return DriveTypeOfFileSystem(static_cast<uint32_t>(fs.f_type));
+  known = {host_path, DriveTypeOfFileSystem(static_cast<uint32_t>(fs.f_type)),
+           now};
+  return known.type;
 }
 
 int64_t LinuxHost::FileLen(const std::string& path) {
