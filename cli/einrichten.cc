@@ -527,6 +527,9 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
     SwitchUserAdministrationOff(staged);
     if (options->beispiel) AddSampleProjects(staged);
     ShareTree(staging.path(), sharing);
+    // The lock files of the databases just made and closed would linger a
+    // moment for another open; they go now rather than move with the files.
+    dao::LockFile::EndLingering();
 
     if (home_exists) {
       Share(home, sharing);

@@ -6,21 +6,17 @@
 
 namespace vx::dao {
 
-ColumnSet::Origin ColumnSet::OriginOf(sqlite3_stmt* stmt, int column) {
-  auto text = [](const char* s) { return std::string(s == nullptr ? "" : s); };
-  return Origin{text(sqlite3_column_name(stmt, column)),
-                text(sqlite3_column_decltype(stmt, column)),
-                text(sqlite3_column_table_name(stmt, column)),
-                text(sqlite3_column_origin_name(stmt, column))};
+namespace {
+
+int PreparationsOf(sqlite3_stmt* stmt) {
+  return sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
 }
 
+}  // namespace
+
 ColumnSet::ColumnSet(sqlite3* db, sqlite3_stmt* stmt, int count,
-                     const std::string* table) {
-  const int statement_columns = sqlite3_column_count(stmt);
-  origins_.reserve(static_cast<size_t>(statement_columns));
-  for (int c = 0; c < statement_columns; ++c) {
-    origins_.push_back(OriginOf(stmt, c));
-  }
+                     const std::string* table)
+    : preparations_(PreparationsOf(stmt)) {
   columns_.reserve(static_cast<size_t>(count));
   for (int c = 0; c < count; ++c) {
     ColumnInfo info;
@@ -56,24 +52,7 @@ void ColumnSet::SetExpressionType(size_t column, const ColumnType& type) {
 }
 
 bool ColumnSet::Fits(sqlite3_stmt* stmt) const {
-  if (sqlite3_column_count(stmt) != static_cast<int>(origins_.size())) {
-    return false;
-  }
-  // Compared in place: this runs at every open of a cached statement.
-  auto same = [](const char* now, const std::string& then) {
-    return then == (now == nullptr ? "" : now);
-  };
-  for (size_t c = 0; c < origins_.size(); ++c) {
-    const int i = static_cast<int>(c);
-    const Origin& then = origins_[c];
-    if (!same(sqlite3_column_name(stmt, i), then.name) ||
-        !same(sqlite3_column_decltype(stmt, i), then.declared) ||
-        !same(sqlite3_column_table_name(stmt, i), then.table) ||
-        !same(sqlite3_column_origin_name(stmt, i), then.column)) {
-      return false;
-    }
-  }
-  return true;
+  return PreparationsOf(stmt) == preparations_;
 }
 
 }  // namespace vx::dao

@@ -47,20 +47,16 @@ class ColumnSet {
   void SetExpressionType(size_t column, const ColumnType& type);
   // Whether the description still fits `stmt`: SQLite prepares a statement
   // anew after a schema change, when another connection may have made a
-  // table with the same number of columns in another order.  Compares each
-  // column's name, declared type and origin.
+  // table with the same number of columns in another order.  A statement's
+  // columns change only then, and SQLite counts those preparations, so the
+  // description fits while the count is what it was when it was made (one
+  // call instead of comparing every column at every open).
   bool Fits(sqlite3_stmt* stmt) const;
 
  private:
-  // What SQLite says of a column, as Fits compares it.
-  struct Origin {
-    std::string name, declared, table, column;
-  };
-  static Origin OriginOf(sqlite3_stmt* stmt, int column);
-
   std::vector<ColumnInfo> columns_;
   std::unordered_map<std::string, size_t> by_name_;  // upper-case names
-  std::vector<Origin> origins_;  // every column of the statement
+  int preparations_;  // of the statement, when the description was made
 };
 
 }  // namespace vx::dao

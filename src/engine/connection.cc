@@ -107,10 +107,7 @@ std::shared_ptr<Connection> Connection::Create(const std::string& name) {
   std::unique_ptr<LockFile> lock = LockFile::Acquire(path, name, true, false);
   // Exclusively: of two creators only one makes the file, and never through
   // a link.  The new database is shared as its folder is.
-  const size_t slash = path.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-  FileDescriptor fd(CreateSharedFile(path, folder, O_WRONLY));
+  FileDescriptor fd(CreateSharedFile(path, FolderOf(path), O_WRONLY));
   if (fd.get() < 0) {
     if (errno == EEXIST) RaiseDao(kErrDatabaseExists);
     RaiseDao(kErrInvalidPath, {name});
@@ -152,7 +149,11 @@ void Connection::Connect() {
 }
 
 Connection::~Connection() {
-  if (IsOpen()) Close();
+  if (!IsOpen()) return;
+  // Never closed: an open that failed half-way, or a user that let go
+  // without closing.  Its lock file goes at once instead of lingering.
+  const std::unique_ptr<LockFile> lock = std::move(lock_);
+  Close();
 }
 
 void Connection::Close() {
@@ -162,7 +163,7 @@ void Connection::Close() {
   cache_.Clear();
   sqlite3_close_v2(db_);
   db_ = nullptr;
-  lock_.reset();
+  LockFile::Linger(std::move(lock_));
 }
 
 void Connection::CheckOpen() const {

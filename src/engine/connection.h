@@ -87,7 +87,8 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  // Closes the file: clients let go of their statements first.  Raises 3420
+  // Closes the file: clients let go of their statements first.  The lock
+  // file lingers a moment for the next open (LockFile::Linger).  Raises 3420
   // when closed already.
   void Close();
   bool IsOpen() const { return db_ != nullptr; }

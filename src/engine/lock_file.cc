@@ -2,9 +2,15 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "engine/dao_errors.h"
 #include "platform/shared_files.h"
@@ -98,9 +104,13 @@ void WriteMachine(int fd) {
 // The permissions of a new lock file: whoever may read or write the
 // database takes locks on its lock file and, as the last one out, removes
 // it, so each class of users (owner, group, others) that has any access to
-// the database gets read and write.  The group is the database's.
+// the database gets read and write.  The group is the database's.  A
+// database still to be made will take its folder's permissions, and so
+// does its lock file: one left behind by its creator must not keep the
+// others out.
 SharedMode LockFileMode(const std::string& database_path) {
   SharedMode mode = SharedModeOf(database_path);
+  if (!mode.set_mode) mode = SharedModeOf(FolderOf(database_path));
   if (mode.set_mode) {
     mode_t widened = 0;
     for (mode_t rw : {mode_t{0600}, mode_t{0060}, mode_t{0006}}) {
@@ -130,6 +140,103 @@ int OpenLockFile(const std::string& path, const std::string& database_path) {
   return -1;
 }
 
+// Removes the lock file `path` open on `fd` when nobody holds it, and
+// closes `fd`.  Whoever gets the file exclusively is its last holder.  A
+// newcomer that opened the old inode meanwhile finds it unnamed once it
+// holds its lock.  (A descriptor open only for reading cannot take the file
+// exclusively and leaves it to the others; a lock file that nobody holds
+// keeps nobody out.)
+void RemoveIfLast(int fd, const std::string& path) {
+  if (SetLock(fd, F_WRLCK) && StillNamed(fd, path)) unlink(path.c_str());
+  close(fd);
+}
+
+// The lock files of databases this process closed a moment ago, open
+// without a lock (see LockFile::Linger).
+class LingeringFiles {
+ public:
+  static LingeringFiles& Process() {
+    // Never destroyed: threads may still close databases while the process
+    // ends; the files are removed by the exit handler instead.
+    static LingeringFiles* const files = new LingeringFiles;
+    return *files;
+  }
+
+  // The lingering descriptor of lock file `path`, taken out, or -1.
+  int Take(const std::string& path) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    EndExpired(Clock::now());
+    for (auto it = files_.begin(); it != files_.end(); ++it) {
+      if (it->path == path) {
+        const int fd = it->fd;
+        files_.erase(it);
+        return fd;
+      }
+    }
+    return -1;
+  }
+
+  void Keep(std::string path, int fd) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    const Clock::time_point now = Clock::now();
+    EndExpired(now);
+    if (files_.size() >= kMaxFiles) {
+      RemoveIfLast(files_.front().fd, files_.front().path);
+      files_.erase(files_.begin());
+    }
+    files_.push_back({std::move(path), fd, now});
+  }
+
+  void EndAll() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (const File& file : files_) RemoveIfLast(file.fd, file.path);
+    files_.clear();
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  static constexpr size_t kMaxFiles = 16;
+
+  struct File {
+    std::string path;
+    int fd;
+    Clock::time_point since;
+  };
+
+  LingeringFiles() {
+    // A child made by fork shares the open files of its parent, and with
+    // them the locks that the parent takes on them later: two processes on
+    // one lock would not exclude each other.  The child closes its copies
+    // at once (which leaves the parent's files and locks alone), and the
+    // mutex is held across the fork so that the list is whole in the child.
+    pthread_atfork([] { Process().mutex_.lock(); },
+                   [] { Process().mutex_.unlock(); },
+                   [] {
+                     LingeringFiles& self = Process();
+                     for (const File& file : self.files_) close(file.fd);
+                     self.files_.clear();
+                     self.mutex_.unlock();
+                   });
+    atexit([] { Process().EndAll(); });
+  }
+
+  // Removes the files that lingered longer than kLingerMs (oldest first).
+  void EndExpired(Clock::time_point now) {
+    size_t expired = 0;
+    while (expired < files_.size() &&
+           now - files_[expired].since >=
+               std::chrono::milliseconds(LockFile::kLingerMs)) {
+      RemoveIfLast(files_[expired].fd, files_[expired].path);
+      ++expired;
+    }
+    files_.erase(files_.begin(),
+                 files_.begin() + static_cast<std::ptrdiff_t>(expired));
+  }
+
+  std::mutex mutex_;
+  std::vector<File> files_;  // oldest first
+};
+
 }  // namespace
 
 std::string LockFile::PathFor(const std::string& database_path) {
@@ -143,7 +250,9 @@ std::unique_ptr<LockFile> LockFile::Acquire(const std::string& database_path,
   const std::string path = PathFor(database_path);
   const short type = exclusive ? F_WRLCK : F_RDLCK;
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    FileDescriptor fd(OpenLockFile(path, database_path));
+    const int lingering = attempt == 0 ? LingeringFiles::Process().Take(path) : -1;
+    FileDescriptor fd(lingering >= 0 ? lingering
+                                     : OpenLockFile(path, database_path));
     if (fd.get() < 0) {
       if (errno == EEXIST) continue;  // created by another meanwhile
       // Nobody can write beside a reader who may not make the lock file.
@@ -185,17 +294,21 @@ bool LockFile::InUse(const std::string& database_path) {
   return probe.l_type != F_UNLCK;
 }
 
-LockFile::~LockFile() {
-  if (fd_ < 0) return;
-  // Whoever gets the file exclusively is its last holder.  A newcomer that
-  // opened the old inode meanwhile finds it unnamed once it holds its lock.
-  // (A holder that could open the file only for reading cannot take it
-  // exclusively and leaves it to the others; a lock file that nobody holds
-  // keeps nobody out.)
-  if (SetLock(fd_, F_WRLCK) && StillNamed(fd_, path_)) {
-    unlink(path_.c_str());
+void LockFile::Linger(std::unique_ptr<LockFile> lock) {
+  if (!lock || lock->fd_ < 0) return;
+  const int fd = std::exchange(lock->fd_, -1);
+  // Others may come in at once, exclusively too.
+  if (!SetLock(fd, F_UNLCK)) {
+    close(fd);  // drops the lock all the same
+    return;
   }
-  close(fd_);
+  LingeringFiles::Process().Keep(std::move(lock->path_), fd);
+}
+
+void LockFile::EndLingering() { LingeringFiles::Process().EndAll(); }
+
+LockFile::~LockFile() {
+  if (fd_ >= 0) RemoveIfLast(fd_, path_);
 }
 
 }  // namespace vx::dao

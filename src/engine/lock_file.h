@@ -25,6 +25,18 @@
 //
 // An exclusive holder writes its host name into the file, so that those it
 // keeps out can say on which machine the database is open.
+//
+// Making the file and removing it are most of what an open and a close of a
+// database cost, and programs often close a database only to open it again
+// at once.  So a database closed normally lingers: its lock is let go at
+// once, but the file stays open without a lock, and whoever opens the same
+// database in this process within kLingerMs takes its lock on that open
+// file instead of making the file anew.  A lingering file that nobody takes
+// is removed, as by its last holder, at the next open or close in this
+// process after that time, or when the process ends.  Holding no lock, it
+// keeps nobody out and shows nobody the database as in use, as any lock
+// file left behind; and a lingering file removed meanwhile by another last
+// holder is found unnamed and left for a new one, as any newcomer does.
 
 #ifndef VX_ENGINE_LOCK_FILE_H_
 #define VX_ENGINE_LOCK_FILE_H_
@@ -57,6 +69,18 @@ class LockFile {
   // about to overwrite, move or delete a database file, which Linux would
   // allow under the feet of its users.
   static bool InUse(const std::string& database_path);
+
+  // How long the lock file of a database closed normally stays open for
+  // the next open of the same database in this process.
+  static constexpr int kLingerMs = 1000;
+
+  // Lets go of the lock of a database closed normally and keeps the file
+  // open for kLingerMs (see above).
+  static void Linger(std::unique_ptr<LockFile> lock);
+
+  // Removes now the lingering lock files of this process that nobody holds
+  // (and closes them all).
+  static void EndLingering();
 
   // Lets go of the lock; removes the file when nobody else holds it.
   ~LockFile();

@@ -74,6 +74,49 @@ TEST(EngineLockFile, EachOpenHoldsItsOwnRecordLock) {
             kErrFileInUse);
 }
 
+// A database closed normally leaves its lock file open without a lock for a
+// moment: nobody is kept out, nobody sees the database in use, and the next
+// open in this process takes its lock on the same file.  The file goes when
+// the lingering ends, unless somebody holds it; one removed meanwhile is
+// made anew.
+TEST(EngineLockFile, AClosedDatabaseLingersWithoutALock) {
+  vx::testing::TempDir dir;
+  const std::string database = dir.File("DB.VX3DB");
+  const std::string lock_path = LockFile::PathFor(database);
+  LockFile::Linger(LockFile::Acquire(database, "DB", false, false));
+  struct stat lingering;
+  ASSERT_EQ(stat(lock_path.c_str(), &lingering), 0);
+  EXPECT_FALSE(LockFile::InUse(database));
+  std::unique_ptr<LockFile> exclusive = LockFile::Acquire(database, "DB", true, false);
+  struct stat taken;
+  ASSERT_EQ(stat(lock_path.c_str(), &taken), 0);
+  EXPECT_EQ(taken.st_ino, lingering.st_ino);
+  EXPECT_EQ(ErrorOf([&] { LockFile::Acquire(database, "DB", false, false); }),
+            kErrOpenedExclusively);
+  LockFile::Linger(std::move(exclusive));
+  LockFile::EndLingering();
+  EXPECT_NE(access(lock_path.c_str(), F_OK), 0);
+
+  LockFile::Linger(LockFile::Acquire(database, "DB", false, false));
+  ASSERT_EQ(unlink(lock_path.c_str()), 0);  // by another last holder
+  std::unique_ptr<LockFile> held = LockFile::Acquire(database, "DB", false, false);
+  EXPECT_TRUE(LockFile::InUse(database));
+  LockFile::Linger(LockFile::Acquire(database, "DB", false, false));
+  LockFile::EndLingering();
+  EXPECT_TRUE(LockFile::InUse(database));
+  held.reset();
+  EXPECT_NE(access(lock_path.c_str(), F_OK), 0);
+
+  // Nobody takes it: it goes at the next open or close after the while.
+  const std::string other = dir.File("OTHER.VX3DB");
+  LockFile::Linger(LockFile::Acquire(database, "DB", false, false));
+  std::this_thread::sleep_for(std::chrono::milliseconds(LockFile::kLingerMs + 50));
+  LockFile::Linger(LockFile::Acquire(other, "OTHER", false, false));
+  EXPECT_NE(access(lock_path.c_str(), F_OK), 0);
+  LockFile::EndLingering();
+  EXPECT_NE(access(LockFile::PathFor(other).c_str(), F_OK), 0);
+}
+
 // Whoever may use the database may use its lock file: it takes the
 // database's group, and read and write for each class of users that has any
 // access to the database, whatever the creator's umask.

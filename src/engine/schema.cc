@@ -35,7 +35,7 @@ void CreateDatabase(const std::string& path, std::string_view script,
     });
   } catch (...) {
     const std::string file = connection->path();
-    connection->Close();
+    connection.reset();  // its lock file goes at once, not lingering
     unlink(file.c_str());
     throw;
   }

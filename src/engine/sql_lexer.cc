@@ -20,8 +20,6 @@ bool IsNameStart(char c) {
 }
 bool IsNamePart(char c) { return IsNameStart(c) || IsDigit(c) || c == '$'; }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-
 class Lexer {
  public:
   explicit Lexer(std::string_view sql) : sql_(sql) {}
@@ -98,7 +96,7 @@ class Lexer {
       ++pos_;
       while (IsDigit(At(pos_))) ++pos_;
     }
-    if (Upper(At(pos_)) == 'E') {
+    if (AsciiUpper(At(pos_)) == 'E') {
       size_t exponent = pos_ + 1;
       if (At(exponent) == '+' || At(exponent) == '-') ++exponent;
       if (IsDigit(At(exponent))) {
@@ -159,14 +157,6 @@ class Lexer {
 };
 
 }  // namespace
-
-bool Token::IsWord(std::string_view keyword) const {
-  if (kind != TokenKind::kWord || text.size() != keyword.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (Upper(text[i]) != keyword[i]) return false;
-  }
-  return true;
-}
 
 std::vector<Token> Tokenize(std::string_view sql) { return Lexer(sql).Run(); }
 

@@ -25,6 +25,11 @@ enum class TokenKind {
   kSymbol,        // operators and punctuation: ( ) , ; . * = <> <= || ...
 };
 
+// `c` in upper case when it is an ASCII letter (keywords are ASCII).
+inline char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
 struct Token {
   TokenKind kind;
   std::string_view text;   // as written, marks and quotes included
@@ -34,8 +39,15 @@ struct Token {
   bool IsSymbol(std::string_view s) const {
     return kind == TokenKind::kSymbol && text == s;
   }
-  // A word equal to `keyword` (upper case) without regard to case.
-  bool IsWord(std::string_view keyword) const;
+  // A word equal to `keyword` (upper case) without regard to case.  Here
+  // rather than out of line: the translation asks it many times per token.
+  bool IsWord(std::string_view keyword) const {
+    if (kind != TokenKind::kWord || text.size() != keyword.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (AsciiUpper(text[i]) != keyword[i]) return false;
+    }
+    return true;
+  }
 };
 
 // Splits `sql` into tokens.  Blanks and comments ("--" to the end of the

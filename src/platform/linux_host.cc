@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -45,12 +46,6 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
   if (path.empty() || path.back() != '/') path += '/';
   path.append(name);
   return path;
-}
-
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string NameOf(const std::string& path) {
@@ -331,7 +326,9 @@ bool LinuxHost::WriteProfileString(const std::string& section,
   if (read == FileRead::kFailed) return false;
   std::string updated = WithProfileValue(content, section, key, value);
   if (read == FileRead::kRead && updated == content) return true;
-  return ReplaceFileAtomically(path, updated);
+  const bool written = ReplaceFileAtomically(path, updated);
+  ProfileCache::Wrote();
+  return written;
 }
 
 std::string LinuxHost::SettingsHome() { return SettingsHomeFromEnvironment(); }
@@ -348,16 +345,33 @@ int32_t LinuxHost::GetDriveType(const std::string& path) {
     return kDriveNoRootDir;  // a drive the table does not know
   }
   if (host_path.empty()) host_path = ".";
+  // Asked at every directory lookup (each new project object asks for its
+  // folder), and statfs sums up the free space each time.  A folder's type
+  // changes only when a file system is mounted on its way, which nobody
+  // expects a running program to see at once: the answer for a folder that
+  // exists is kept for a moment on the thread.
+  struct Known {
+    std::string path;
+    int32_t type = kDriveUnknown;
+    std::chrono::steady_clock::time_point since;
+  };
+  thread_local Known known;
+  const auto now = std::chrono::steady_clock::now();
+  if (known.path == host_path &&
+      now - known.since < std::chrono::milliseconds(kDriveTypeKeptMs)) {
+    return known.type;
+  }
   // The names are matched without regard to case only when the path does
-  // not exist as written: asked at every directory lookup, this is the
-  // common case worth a system call less.
+  // not exist as written: the common case is worth a system call less.
   struct statfs fs;
   if (statfs(host_path.c_str(), &fs) != 0 &&
       (errno != ENOENT ||
        statfs(MatchNameCase(host_path).c_str(), &fs) != 0)) {
     return kDriveNoRootDir;
   }
-  return DriveTypeOfFileSystem(static_cast<uint32_t>(fs.f_type));
+  known = {host_path, DriveTypeOfFileSystem(static_cast<uint32_t>(fs.f_type)),
+           now};
+  return known.type;
 }
 
 int64_t LinuxHost::FileLen(const std::string& path) {

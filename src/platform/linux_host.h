@@ -58,6 +58,10 @@ int32_t DefaultButtonAnswer(int32_t style);
 // for network file systems, CD-ROM for ISO 9660, fixed for the others.
 int32_t DriveTypeOfFileSystem(uint32_t magic);
 
+// How long LinuxHost::GetDriveType answers for a folder as it found it
+// (per thread): a file system mounted on the way shows after that.
+inline constexpr int kDriveTypeKeptMs = 1000;
+
 // The name of the drive table in the settings home, and its section.  Keys
 // are drive letters with colon ("T:") or \\server\share prefixes; values are
 // host folders.  Without an entry, "C:" stands for the root "/".

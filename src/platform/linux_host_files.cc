@@ -32,12 +32,6 @@ constexpr int32_t kErrPathNotFound = 76;
 // that the kernel copies at full speed, small enough for a moving meter.
 constexpr int64_t kDefaultCopyStep = 8 << 20;
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The run time's error for a failed system call on the target side.
 [[noreturn]] void RaiseForErrno(int error, const std::string& host_path) {
   int32_t number = kErrPathFileAccess;

@@ -136,6 +136,31 @@ TEST_F(LinuxHostTest, ChangesOnDiskAreSeenAtTheNextRead) {
   EXPECT_EQ(Get("A"), "gross");
 }
 
+// The lookups of one glance see each file as the first of them did; a
+// write by this process shows at once, another's change after the glance.
+TEST_F(LinuxHostTest, AGlanceLooksAtEachFileOnce) {
+  const std::string file = home_.File("Tarvano.INI");
+  testing::WriteFile(file, "[SYS]\nA=1\n");
+  {
+    ProfileCache::Glance glance;
+    EXPECT_EQ(Get("A"), "1");
+    testing::WriteFile(file, "[SYS]\nA=2\n");  // as by another process
+    {
+      ProfileCache::Glance nested;
+      EXPECT_EQ(Get("A"), "1");
+    }
+    EXPECT_EQ(Get("A"), "1");
+    ASSERT_TRUE(host_.WriteProfileString("SYS", "B", "neu", "Tarvano.INI"));
+    EXPECT_EQ(Get("B"), "neu");
+    EXPECT_EQ(Get("A"), "2");
+    ASSERT_EQ(unlink(file.c_str()), 0);
+    EXPECT_EQ(Get("A", "fehlt"), "2");
+  }
+  EXPECT_EQ(Get("A", "fehlt"), "fehlt");
+  testing::WriteFile(file, "[SYS]\nA=3\n");
+  EXPECT_EQ(Get("A"), "3");
+}
+
 TEST_F(LinuxHostTest, WriteKeepsLinesModeAndSymbolicLinks) {
   std::string target = home_.File("real.ini");
   testing::WriteFile(target, "; Kommentar\r\n[SYS]\r\nA=1\r\n[Z]\r\n");

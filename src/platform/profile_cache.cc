@@ -4,9 +4,11 @@
 #include <sys/statfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <ctime>
 #include <utility>
+#include <vector>
 
 #include "platform/linux_host.h"
 #include "platform/shared_files.h"
@@ -46,6 +48,21 @@ bool TimesSettled(const struct stat& st, const timespec& now) {
   return now.tv_sec - latest.tv_sec > ProfileCache::kSettleSeconds;
 }
 
+// The writes of settings files this process made, counted.
+std::atomic<uint64_t> writes_made{0};
+
+// What a thread's glance has seen so far.
+struct GlanceState {
+  int depth = 0;     // glances alive on the thread
+  uint64_t writes = 0;  // writes_made when `seen` was begun
+  std::vector<std::pair<std::string, ProfileCache::Lookup>> seen;
+};
+
+GlanceState& ThreadGlance() {
+  thread_local GlanceState state;
+  return state;
+}
+
 bool OnNetworkFileSystem(int fd) {
   struct statfs fs;
   return fstatfs(fd, &fs) == 0 &&
@@ -73,7 +90,34 @@ bool ProfileCache::SameState(const Entry& entry, const struct stat& st) {
          SameTime(entry.changed, st.st_ctim);
 }
 
+ProfileCache::Glance::Glance() { ++ThreadGlance().depth; }
+
+ProfileCache::Glance::~Glance() {
+  GlanceState& glance = ThreadGlance();
+  if (--glance.depth == 0) glance.seen.clear();
+}
+
+void ProfileCache::Wrote() { ++writes_made; }
+
 ProfileCache::Lookup ProfileCache::Read(const std::string& path) {
+  GlanceState& glance = ThreadGlance();
+  if (glance.depth == 0) return Look(path);
+  // Taken before the look: a write meanwhile makes the next lookup look
+  // again.
+  const uint64_t writes = writes_made.load();
+  if (glance.writes != writes) {
+    glance.seen.clear();
+    glance.writes = writes;
+  }
+  for (const auto& [seen_path, lookup] : glance.seen) {
+    if (seen_path == path) return lookup;
+  }
+  Lookup lookup = Look(path);
+  glance.seen.emplace_back(path, lookup);
+  return lookup;
+}
+
+ProfileCache::Lookup ProfileCache::Look(const std::string& path) {
   Entry known;
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -19,6 +19,14 @@
 //   behind other machines' writes for a minute; opening the file makes it
 //   ask the server.  A file on a network file system is therefore opened
 //   at each lookup.
+//
+// Even one stat per lookup adds up where one operation asks several keys in
+// a row.  An operation that does so may make its lookups one glance
+// (ProfileCache::Glance): while it lasts, each file is looked at on disk
+// once by the thread, and the later lookups see it as the first one did,
+// as if all were made at that moment.  A change another process makes
+// meanwhile shows at the next operation, as it would had it come a moment
+// later; a write by this process through the host ends the glance at once.
 
 #ifndef VX_PLATFORM_PROFILE_CACHE_H_
 #define VX_PLATFORM_PROFILE_CACHE_H_
@@ -63,6 +71,20 @@ class ProfileCache {
   // Forgets every file, so that the next lookup of each reads it.
   void Clear();
 
+  // While one lives, the lookups of its thread look at each file on disk
+  // only once (see above).  May be nested.
+  class Glance {
+   public:
+    Glance();
+    ~Glance();
+    Glance(const Glance&) = delete;
+    Glance& operator=(const Glance&) = delete;
+  };
+
+  // Tells the cache that this process wrote a settings file: every glance
+  // looks at the files anew.
+  static void Wrote();
+
  private:
   struct Entry {
     dev_t device = 0;
@@ -81,6 +103,8 @@ class ProfileCache {
   static constexpr size_t kMaxFiles = 64;
 
   static bool SameState(const Entry& entry, const struct stat& st);
+  // Read without a glance: checks the file's state on disk.
+  Lookup Look(const std::string& path);
 
   std::mutex mutex_;
   std::unordered_map<std::string, Entry> files_;

@@ -21,6 +21,12 @@ FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
 
 bool FileDescriptor::Close() { return close(std::exchange(fd_, -1)) == 0; }
 
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 SharedMode SharedModeOf(const std::string& like_host_path) {
   SharedMode shared;
   struct stat like;

@@ -41,6 +41,10 @@ class FileDescriptor {
   int fd_;
 };
 
+// The folder of host path `path`: "." for a bare name, "/" for a name in
+// the root.
+std::string FolderOf(const std::string& path);
+
 // The permissions and group a new file should take from `like_host_path`.
 struct SharedMode {
   mode_t mode = 0666;  // permission bits, never execute or special bits

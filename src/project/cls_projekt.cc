@@ -7,6 +7,7 @@
 #include "data/sql_text.h"
 #include "engine/dao_errors.h"
 #include "platform/module_state.h"
+#include "platform/profile_cache.h"
 #include "platform/text.h"
 #include "project/projekt_impl.h"
 #include "vx_taluvek/host.h"
@@ -120,6 +121,9 @@ cls_Projekt::cls_Projekt() : impl_(std::make_unique<Impl>()) {
   // then reports that the database does not open.
   try {
     const PendingError callers = Err();
+    // The directory, the database kind and the network entry come from one
+    // settings file: looked at on disk once.
+    ProfileCache::Glance glance;
     impl_->sProjektDatei =
         GetVerzeichnis("Projekt", false, false) + kProjektDbName;
     Err() = callers;

@@ -4,10 +4,10 @@
 #include "vx_taluvek/cls_projekt.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 
+#include "engine/lock_file.h"
 #include "project/projekt_test_util.h"
 
 namespace vx {
@@ -23,8 +23,8 @@ class ClsProjektTest : public testing::ProjektTest {
   Variant Get(cls_Projekt& p, Variant column) {
     return p.vProjektDatenRead(column);
   }
-  bool LockFileExists() {
-    return access((folder + "/PROJEKT.VXLDB").c_str(), F_OK) == 0;
+  bool DatabaseInUse() {
+    return dao::LockFile::InUse(path);
   }
 };
 
@@ -101,10 +101,10 @@ TEST_F(ClsProjektTest, DestructionClosesTheDatabaseAndKeepsTheCallersError) {
   {
     cls_Projekt p;
     ASSERT_TRUE(Read(p, id));
-    EXPECT_TRUE(LockFileExists());
+    EXPECT_TRUE(DatabaseInUse());
     Err().Set(5, "vom Aufrufer");
   }
-  EXPECT_FALSE(LockFileExists());  // the last user out
+  EXPECT_FALSE(DatabaseInUse());
   EXPECT_EQ(Err().Description(), "vom Aufrufer");
   Err().Clear();
 }

@@ -24,8 +24,12 @@ bool SameValue(const ColumnValue& a, const ColumnValue& b) {
 }
 
 void FieldCache::Reset(size_t entries) {
-  entries_.clear();
-  entries_.resize(entries < 1 ? 1 : entries);
+  // Every load resets the cache to one entry and then to the row's columns:
+  // entries beyond the size are kept for that, and emptied when they count
+  // again.
+  size_ = entries < 1 ? 1 : entries;
+  if (entries_.size() < size_) entries_.resize(size_);
+  for (size_t i = 0; i < size_; ++i) entries_[i] = ProjektFeld();
   row_id_ = 0;
 }
 
@@ -76,7 +80,7 @@ void FieldCache::Name(const std::vector<std::string_view>& names) {
       by_name_.emplace(upper_names_.back(), i);  // keeps the first of a name
     }
   }
-  for (size_t i = 0; i < entries_.size() && i < upper_names_.size(); ++i) {
+  for (size_t i = 0; i < size_ && i < upper_names_.size(); ++i) {
     entries_[i].sName = upper_names_[i];
   }
 }
@@ -89,7 +93,7 @@ std::optional<size_t> FieldCache::Position(
 }
 
 FieldCache::Target FieldCache::Find(const Variant& index_or_name) const {
-  const size_t last = entries_.size() - 1;
+  const size_t last = size_ - 1;
   if (IsNumeric(index_or_name)) {
     int32_t position = 0;
     try {

@@ -49,8 +49,8 @@ class FieldCache {
   void Reset(size_t entries);
 
   // A cache of one entry holds no row: reads and writes refuse it.
-  bool Loaded() const { return entries_.size() > 1; }
-  size_t size() const { return entries_.size(); }
+  bool Loaded() const { return size_ > 1; }
+  size_t size() const { return size_; }
   ProjektFeld& operator[](size_t i) { return entries_[i]; }
   const ProjektFeld& operator[](size_t i) const { return entries_[i]; }
 
@@ -94,7 +94,8 @@ class FieldCache {
   Target Find(const Variant& index_or_name) const;
 
  private:
-  std::vector<ProjektFeld> entries_;
+  std::vector<ProjektFeld> entries_;  // the first size_ are the cache
+  size_t size_ = 1;
   int32_t row_id_ = 0;
   std::vector<std::string> column_names_;  // as last given to Name()
   std::vector<std::string> upper_names_;   // the same in upper case
