@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/database_backup.h"
 #include "config/directories.h"
 #include "data/connections.h"
 #include "platform/module_state.h"
@@ -53,8 +54,9 @@ class TaluvekTest : public ::testing::Test {
   std::string err() const { return err_.str(); }
 
   // A connection to the project database, as another program would hold.
-  DbHandle OpenProjekte() {
-    return engine_.OpenDatabase(File("PROJEKT/PROJEKT.VX3DB"), false, false,
+  DbHandle OpenProjekte() { return Open(File("PROJEKT/PROJEKT.VX3DB")); }
+  DbHandle Open(const std::string& db) {
+    return engine_.OpenDatabase(db, false, false,
                                 std::string(kBareConnect) + kSuitePassword);
   }
   Variant Stored(const std::string& nr, const std::string& column) {
@@ -135,6 +137,38 @@ TEST_F(TaluvekTest, EinrichtenNeverOverwritesWithoutErsetzen) {
   EXPECT_TRUE(fs::exists(File("LIZENZ/USER.VX3DB")));
   // Replaced without samples: the project table is empty.
   EXPECT_TRUE(Stored("4711", "ProNr").IsNull());
+}
+
+// Each database replaced is saved first, and the command says where; a
+// second replacement on the same day keeps the first backup.
+TEST_F(TaluvekTest, EinrichtenErsetzenKeepsWhatItReplaces) {
+  Install();
+  ASSERT_EQ(Run({"projekt", "setzen", "4711", "ProBez=Vorher"}), 0) << err();
+  const std::string db = File("PROJEKT/PROJEKT.VX3DB");
+  const std::string first = db + ".bak-" + Today();
+  ASSERT_EQ(Run({"einrichten", home(), "--ersetzen"}), 0) << err();
+  EXPECT_NE(out().find("Die ersetzten Datenbanken sind gesichert:\n"),
+            std::string::npos)
+      << out();
+  EXPECT_NE(out().find("  " + db + "\n    -> " + first + "\n"),
+            std::string::npos)
+      << out();
+  EXPECT_TRUE(fs::exists(File("LIZENZ/USER.VX3DB.bak-" + Today())));
+  EXPECT_TRUE(Stored("4711", "ProBez").IsNull());
+  auto backup_row = [&](const std::string& backup) {
+    RsHandle rs = Open(backup)->OpenRecordset(
+        "SELECT ProBez FROM Projekt WHERE ProNr = '4711'");
+    return rs->RecordCount() > 0 ? rs->Fields()[0].Value() : Variant::Null();
+  };
+  EXPECT_EQ(backup_row(first), Variant("Vorher"));
+
+  ASSERT_EQ(Run({"einrichten", home(), "--ersetzen"}), 0) << err();
+  EXPECT_NE(out().find(first + "-2\n"), std::string::npos) << out();
+  EXPECT_EQ(backup_row(first), Variant("Vorher"));
+  EXPECT_TRUE(backup_row(first + "-2").IsNull());
+  // Without --ersetzen nothing is replaced, so nothing is saved.
+  EXPECT_EQ(Run({"einrichten", home()}), 1);
+  EXPECT_FALSE(fs::exists(first + "-3"));
 }
 
 TEST_F(TaluvekTest, EinrichtenKeepsTheDrivesOfTheDriveTable) {
