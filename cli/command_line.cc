@@ -68,13 +68,20 @@ std::string LeftOverWord(const CLI::App& command, const std::string& word) {
   return "überzähliges Argument '" + word + "'";
 }
 
-// The German for an option given without its value (or with one it does
-// not take); the parser's message begins with the option's name.
+// The German for an option given without its value, more than once, or
+// with a value it does not take.  The parser's messages name the option
+// first ("--id: 1 required TEXT missing"), or after "Could not convert: "
+// ("Could not convert: --json = nein").
 std::string WrongValue(const CLI::ParseError& error) {
-  const std::string message = error.what();
+  std::string message = error.what();
+  const std::string convert = "Could not convert: ";
+  if (message.starts_with(convert)) message.erase(0, convert.size());
   const std::string option = message.substr(0, message.find_first_of(": "));
   if (message.find("missing") != std::string::npos) {
     return option + " ohne Wert";
+  }
+  if (message.find("At Most") != std::string::npos) {
+    return option + " mehr als einmal";
   }
   return "falscher Wert für " + option;
 }
@@ -160,18 +167,25 @@ const CLI::App* CommandLine::Parse(const std::vector<std::string>& args,
     console.out << version.what() << "\n";
     *exit_code = kExitDone;
     return nullptr;
-  } catch (const CLI::ArgumentMismatch& error) {
-    ReportUsageError(*CalledPath(root_).back(), WrongValue(error),
-                     console.err);
-    return nullptr;
   } catch (const CLI::ParseError& error) {
-    ReportUsageError(*CalledPath(root_).back(), error.what(), console.err);
+    // Nothing else is expected: the parser passes unknown words on to the
+    // check below.
+    const bool wrong_value =
+        dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr ||
+        dynamic_cast<const CLI::ConversionError*>(&error) != nullptr;
+    ReportUsageError(*CalledPath(root_).back(),
+                     wrong_value ? WrongValue(error)
+                                 : "falscher Aufruf (" +
+                                       std::string(error.what()) + ")",
+                     console.err);
     return nullptr;
   }
   const std::vector<const CLI::App*> path = CalledPath(root_);
   for (const CLI::App* command : path) {
     if (command->get_prefix_command()) continue;  // its work takes the rest
-    const std::vector<std::string> left = command->remaining();
+    std::vector<std::string> left = command->remaining();
+    // The parser keeps the "--" that ends the options among the extras.
+    std::erase(left, "--");
     if (!left.empty()) {
       ReportUsageError(*command, LeftOverWord(*command, left.front()),
                        console.err);

@@ -31,9 +31,12 @@ std::unique_ptr<CommandLine> MakeTaluvekCommandLine(GlobalOptions& options);
 // BEFEHL is einrichten, projekt, aufruf, sprache, datei or one of the
 // commands of the user administration.  The settings file (the calling
 // thread's program key) is NAME, else the environment's TARVANO_INI, else
-// Tarvano.INI; it lies in the settings home (TARVANO_HOME).  Input comes
-// from `in`, output goes to `out`, errors to `err`.  Returns the process
-// exit code: 0 done, 1 failed (an operation answered False), 2 usage error.
+// Tarvano.INI; it lies in the settings home (TARVANO_HOME).  The commands
+// read their input from `in` (a catalogue or a script given as "-", an
+// answer), write output to `out` and errors to `err`; the password of
+// --passwort-stdin and the dialogs of the library use standard input and
+// the terminal.  Returns the process exit code: 0 done, 1 failed (an
+// operation answered False), 2 usage error.
 int RunTaluvek(const std::vector<std::string>& args, std::istream& in,
                std::ostream& out, std::ostream& err);
 // The same with standard input as `in`.

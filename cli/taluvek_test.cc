@@ -703,6 +703,10 @@ TEST_F(TaluvekTest, UsageErrorsOfTheCommand) {
       {{"--ini"}, "taluvek: --ini ohne Wert (Hilfe: taluvek --help)"},
       {{"projekt", "zeigen", "--id"}, "taluvek projekt zeigen: --id ohne Wert"},
       {{"projekt", "zeigen", "4711", "4712"}, "überzähliges Argument '4712'"},
+      {{"projekt", "zeigen", "--id", "1", "--id", "2"}, "--id mehr als einmal"},
+      {{"projekt", "liste", "--json=nein"}, "falscher Wert für --json ("},
+      {{"projekt", "zeigen", "--", "4711", "--json"},
+       "überzähliges Argument '--json'"},
       {{"sprache"}, "taluvek sprache: BEFEHL fehlt (export, import)"},
   };
   for (const auto& [args, message] : wrong) {
