@@ -1,5 +1,5 @@
 // The bash completion as the installed script behaves in bash, and the
-// manual page as man shows it.
+// manual page with its command sections as man shows it.
 
 #include "cli/completion.h"
 
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/manual_sections.h"
 #include "cli/taluvek.h"
 #include "support/test_support.h"
 
@@ -121,8 +122,28 @@ TEST(ManualPageTest, RendersWithTheHelpAndTheVersion) {
   EXPECT_NE(text.find("--passwort-stdin"), std::string::npos) << text;
   EXPECT_NE(text.find(VX_TALUVEK_VERSION), std::string::npos) << text;
   EXPECT_NE(text.find("Rückgabewert"), std::string::npos) << text;
+  // Each command's help as a section, as --help shows it, backslashes too.
+  EXPECT_NE(text.find("BEFEHLE"), std::string::npos) << text;
+  for (const char* shown_text :
+       {"taluvek projekt setzen\n", "Aufruf: taluvek sprache export",
+        "eingetragen als T:\\PROJEKT\\ usw.",
+        "in Texten erscheinen als \\n.", "taluvek verwaltung\n"}) {
+    EXPECT_NE(text.find(shown_text), std::string::npos) << shown_text;
+  }
 }
 #endif
+
+TEST(ManualSectionsTest, KeepEveryLineAsItIs) {
+  CommandLine line("Aufruf: taluvek\n", "1");
+  line.Add(line.root(), "a", ".TH Punkt\n'Apostroph\nC:\\PFAD\n");
+  CLI::App* b = line.Add(line.root(), "b", "B\n");
+  line.Add(*b, "c", "B\n");  // shows the text of b
+  EXPECT_EQ(ManualSections(line.root()),
+            "[BEFEHLE]\n"
+            ".SS \"taluvek a\"\n.nf\n\\&.TH Punkt\n\\&'Apostroph\n"
+            "C:\\ePFAD\n.fi\n"
+            ".SS \"taluvek b\"\n.nf\nB\n.fi\n");
+}
 
 }  // namespace
 }  // namespace vx::cli
