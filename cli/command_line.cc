@@ -1,6 +1,5 @@
 #include "cli/command_line.h"
 
-#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -32,7 +31,7 @@ void SetHelp(CLI::App& command, std::string help) {
   command.allow_extras();
 }
 
-// The command called and the commands above it, the command itself first.
+// The commands from `root` down to the one called, which comes last.
 std::vector<const CLI::App*> CalledPath(const CLI::App& root) {
   std::vector<const CLI::App*> path{&root};
   for (std::vector<CLI::App*> called = root.get_subcommands();

@@ -6,6 +6,24 @@
 // read.  What the parser finds wrong becomes one line on standard error,
 // with the nearest known word as a suggestion and where the help is, and
 // exit code 2; never the whole help.
+//
+// A command's file registers it in a function that MakeTaluvekCommandLine
+// (cli/taluvek.h) calls, binding the parsed values to state its work
+// shares:
+//
+//   void AddDatei(CommandLine& line) {
+//     CLI::App* datei = line.Add(line.root(), "datei", kUsage);
+//     auto request = std::make_shared<Request>();
+//     CLI::App* info = line.Add(*datei, "info", kUsage,
+//                               [request](const Invocation& call) {
+//                                 return Info(*request, call);
+//                               });
+//     info->add_option("PFAD", request->paths);
+//     info->add_flag("--json", request->json);
+//   }
+//
+// The work checks what the parser cannot (counts, forms of values) and
+// reports it with Invocation::UsageError.
 
 #ifndef VX_CLI_COMMAND_LINE_H_
 #define VX_CLI_COMMAND_LINE_H_
@@ -58,8 +76,8 @@ class Invocation {
 // What a command does once its line is read; returns the exit code.
 using Work = std::function<int(const Invocation&)>;
 
-// The command "taluvek" (a name of the suite's command as a path of its
-// commands, "taluvek projekt zeigen").
+// `command` as it is typed, the commands from "taluvek" down to it:
+// "taluvek projekt zeigen".
 std::string CommandName(const CLI::App& command);
 
 // Writes `what` as a usage error of `command` on `err`, one line:

@@ -521,6 +521,11 @@ int Einrichten(const Options& options, const Invocation& call) {
   } catch (const Error& e) {
     err << kCommand << ": Fehler " << e.number() << ": " << e.description()
         << "\n";
+    // Failing while moving into place may have replaced some databases.
+    for (const auto& [db, backup] : backups) {
+      err << kCommand << ": " << db << " ist gesichert als " << backup
+          << "\n";
+    }
     return kExitFailed;
   }
 
