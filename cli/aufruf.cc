@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -206,7 +205,6 @@ class Caller {
 struct Options {
   bool json = false;
   std::optional<std::string> script;
-  std::vector<std::string> call_words;
 };
 
 // A script's calls with their line numbers, or nothing after a usage
@@ -242,8 +240,8 @@ std::shared_ptr<Dispatch> NewObject() {
   return object;
 }
 
-int RunScript(const std::string& file, bool json, std::ostream& out,
-              std::ostream& err) {
+int RunScript(const std::string& file, bool json, std::istream& standard_input,
+              std::ostream& out, std::ostream& err) {
   std::ifstream stream;
   if (file != "-") {
     // A folder opens as a stream that reads nothing, which would pass as an
@@ -255,7 +253,7 @@ int RunScript(const std::string& file, bool json, std::ostream& out,
       return kExitFailed;
     }
   }
-  std::istream& in = file == "-" ? std::cin : stream;
+  std::istream& in = file == "-" ? standard_input : stream;
   auto calls = ReadScript(in, err);
   if (!calls) return kExitUsage;
   if (in.bad()) {
@@ -284,58 +282,56 @@ int RunScript(const std::string& file, bool json, std::ostream& out,
   return kExitDone;
 }
 
-}  // namespace
+const std::string& Usage() {
+  static const std::string usage =
+      std::string(kUsageHead) + kArgumentSpellings + kUsageTail;
+  return usage;
+}
 
-int RunAufruf(const std::vector<std::string>& args, std::ostream& out,
-              std::ostream& err) {
-  std::string usage = std::string(kUsageHead) + kArgumentSpellings + kUsageTail;
-  auto usage_error = [&](const std::string& what) {
-    err << kCommand << ": " << what << "\n\n" << usage;
-    return kExitUsage;
-  };
-  Options options;
-  size_t i = 0;
-  for (; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      out << usage;
-      return kExitDone;
-    } else if (arg == "--json") {
-      options.json = true;
-    } else if (arg == "--skript") {
-      if (i + 1 == args.size()) return usage_error("--skript ohne DATEI");
-      options.script = args[++i];
-    } else if (arg.starts_with("--skript=")) {
-      options.script = arg.substr(9);
-    } else {
-      break;
-    }
-  }
-  options.call_words.assign(args.begin() + static_cast<std::ptrdiff_t>(i),
-                            args.end());
-  for (const std::string& word : options.call_words) {
+int Aufruf(const Options& options, const Invocation& call) {
+  const std::vector<std::string> words = call.Rest();
+  for (const std::string& word : words) {
     if (word == "--help") {
-      out << usage;
+      call.out() << Usage();
       return kExitDone;
     }
   }
   try {
     if (options.script) {
-      if (!options.call_words.empty()) {
-        return usage_error("--skript und ein Aufruf zugleich");
+      if (!words.empty()) {
+        return call.UsageError("--skript und ein Aufruf zugleich");
       }
-      return RunScript(*options.script, options.json, out, err);
+      return RunScript(*options.script, options.json, call.in(), call.out(),
+                       call.err());
+    }
+    if (!words.empty() && words[0].starts_with("--") && words[0] != "--let") {
+      return call.UsageError(call.UnknownOption(words[0], {"--let"}));
     }
     std::string problem;
-    std::optional<Call> call = ParseCall(options.call_words, &problem);
-    if (!call) return usage_error(problem);
-    Caller caller(NewObject(), options.json, out, err);
-    return caller.Run(std::move(*call), "");
+    std::optional<Call> parsed = ParseCall(words, &problem);
+    if (!parsed) return call.UsageError(problem);
+    Caller caller(NewObject(), options.json, call.out(), call.err());
+    return caller.Run(std::move(*parsed), "");
   } catch (const Error& e) {
-    err << kCommand << ": Fehler " << e.number() << ": " << e.description()
-        << "\n";
+    call.err() << kCommand << ": Fehler " << e.number() << ": "
+               << e.description() << "\n";
     return kExitFailed;
   }
+}
+
+}  // namespace
+
+void AddAufruf(CommandLine& line) {
+  auto options = std::make_shared<Options>();
+  CLI::App* command = line.Add(line.root(), "aufruf", Usage(),
+                               [options](const Invocation& call) {
+                                 return Aufruf(*options, call);
+                               });
+  command->add_flag("--json", options->json);
+  command->add_option("--skript", options->script);
+  // The call's words follow the options as they are: member names and
+  // argument texts such as --null, which are no options of the command.
+  command->prefix_command();
 }
 
 }  // namespace vx::cli

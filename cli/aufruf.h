@@ -4,13 +4,11 @@
 #ifndef VX_CLI_AUFRUF_H_
 #define VX_CLI_AUFRUF_H_
 
-#include <ostream>
-#include <string>
-#include <vector>
+#include "cli/command_line.h"
 
 namespace vx::cli {
 
-// Runs the command with its arguments after "aufruf":
+// Registers the command "aufruf" on `line`:
 //   [--json] MITGLIED [ARG ...]       a method or property get
 //   [--json] MITGLIED=WERT            a property let
 //   [--json] --let MITGLIED WERT      the same
@@ -21,13 +19,12 @@ namespace vx::cli {
 // words as cli/script_words.h says.  After each call the result and every
 // argument as the call left it are written to `out`.  A script is checked
 // completely before its first call and stops at the first call that
-// answers False or fails.  Returns the process exit code: 0 done, 1 when a
+// answers False or fails.  Its exit code: 0 done, 1 when a
 // call answered False (its object's lProjektErrNum and sProjektErrText go
 // to `err`) or the object could not be made, 2 for a usage error, including
 // a wrong call (unknown member, wrong arguments, a type mismatch), reported
 // with the run time's number and description.
-int RunAufruf(const std::vector<std::string>& args, std::ostream& out,
-              std::ostream& err);
+void AddAufruf(CommandLine& line);
 
 }  // namespace vx::cli
 

@@ -2,8 +2,9 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 
 #include "cli/outcome.h"
@@ -75,21 +76,23 @@ constexpr const char* kVererbungUsage =
     "die Rechte der Gruppen auf seinen Strukturknoten, eine neue Datei die\n"
     "auf ihr Projekt.\n";
 
+// A command of the user administration as called.
 struct Command {
-  std::string name;  // "taluvek benutzer anlegen"
-  std::vector<std::string> words;
-  std::vector<std::string> options;
-  std::ostream& out;
-  std::ostream& err;
+  const Invocation& call;
+  std::vector<std::string> words;  // the command's name, then its arguments
+  std::map<std::string, bool> options;  // its flags ("--json"), given or not
 
   bool Has(const std::string& option) const {
-    return std::find(options.begin(), options.end(), option) != options.end();
+    auto found = options.find(option);
+    return found != options.end() && found->second;
   }
+  std::ostream& out() const { return call.out(); }
+  std::ostream& err() const { return call.err(); }
+  std::string name() const { return call.Name(); }
 };
 
-int Usage(const Command& c, const char* usage, const std::string& what) {
-  c.err << c.name << ": " << what << "\n\n" << usage;
-  return kExitUsage;
+int Usage(const Command& c, const std::string& what) {
+  return c.call.UsageError(what);
 }
 
 // The new password, asked twice on a terminal, else the next line of
@@ -97,7 +100,7 @@ int Usage(const Command& c, const char* usage, const std::string& what) {
 std::optional<std::string> NewPassword(const Command& c) {
   std::optional<std::string> first = ReadSecretLine("Neues Passwort: ");
   if (!first || first->empty()) {
-    c.err << c.name << ": kein Passwort angegeben\n";
+    c.err() << c.name() << ": kein Passwort angegeben\n";
     return std::nullopt;
   }
   if (isatty(STDIN_FILENO)) {
@@ -106,7 +109,7 @@ std::optional<std::string> NewPassword(const Command& c) {
     if (again) WipeSecret(*again);
     if (!same) {
       WipeSecret(*first);
-      c.err << c.name << ": die Passwörter sind verschieden\n";
+      c.err() << c.name() << ": die Passwörter sind verschieden\n";
       return std::nullopt;
     }
   }
@@ -126,18 +129,18 @@ int RunBenutzer(const Command& c) {
   if (sub == "liste") {
     for (const UserRecord& u : ListUsers()) {
       if (c.Has("--json")) {
-        c.out << "{\"name\":" << JsonString(u.name) << ",\"id\":" << u.id
+        c.out() << "{\"name\":" << JsonString(u.name) << ",\"id\":" << u.id
               << ",\"art\":" << u.art << ",\"gesperrt\":"
               << (u.gesperrt ? "true" : "false")
               << ",\"fehlversuche\":" << u.fehlversuche << "}\n";
       } else {
-        c.out << PlainText(Variant(u.name)) << "\t" << u.id << "\t"
+        c.out() << PlainText(Variant(u.name)) << "\t" << u.id << "\t"
               << ArtText(u.art) << (u.gesperrt ? "\tgesperrt" : "") << "\n";
       }
     }
     return kExitDone;
   }
-  if (c.words.size() != 2) return Usage(c, kBenutzerUsage, "NAME fehlt");
+  if (c.words.size() != 2) return Usage(c, "NAME fehlt");
   const std::string& name = c.words[1];
   if (sub == "anlegen" || sub == "passwort") {
     std::optional<std::string> password = NewPassword(c);
@@ -147,7 +150,7 @@ int RunBenutzer(const Command& c) {
                           : c.Has("--leser") ? kBenutzerArtSuperReader
                                              : kBenutzerArtNormal;
       const int32_t id = AddUser(name, *password, art);
-      c.out << "Benutzer " << PlainText(Variant(name)) << " angelegt, Id " << id
+      c.out() << "Benutzer " << PlainText(Variant(name)) << " angelegt, Id " << id
             << "\n";
     } else {
       SetPassword(name, *password);
@@ -155,10 +158,8 @@ int RunBenutzer(const Command& c) {
     WipeSecret(*password);
   } else if (sub == "sperren" || sub == "entsperren") {
     LockUser(name, sub == "sperren");
-  } else if (sub == "loeschen") {
+  } else {  // loeschen
     DeleteUser(name);
-  } else {
-    return Usage(c, kBenutzerUsage, "unbekannter Befehl '" + sub + "'");
   }
   return kExitDone;
 }
@@ -168,22 +169,22 @@ int RunGruppe(const Command& c) {
   if (sub == "liste") {
     for (const GroupInfo& g : ListGroups()) {
       if (c.Has("--json")) {
-        c.out << "{\"name\":" << JsonString(g.name) << ",\"id\":" << g.id
+        c.out() << "{\"name\":" << JsonString(g.name) << ",\"id\":" << g.id
               << ",\"mitglieder\":[";
         for (size_t i = 0; i < g.members.size(); ++i) {
-          c.out << (i ? "," : "") << JsonString(g.members[i]);
+          c.out() << (i ? "," : "") << JsonString(g.members[i]);
         }
-        c.out << "]}\n";
+        c.out() << "]}\n";
       } else {
-        c.out << PlainText(Variant(g.name)) << "\t" << g.id;
-        for (const std::string& m : g.members) c.out << "\t" << PlainText(Variant(m));
-        c.out << "\n";
+        c.out() << PlainText(Variant(g.name)) << "\t" << g.id;
+        for (const std::string& m : g.members) c.out() << "\t" << PlainText(Variant(m));
+        c.out() << "\n";
       }
     }
     return kExitDone;
   }
   if (sub == "anlegen" && c.words.size() == 2) {
-    c.out << "Gruppe " << PlainText(Variant(c.words[1])) << " angelegt, Id "
+    c.out() << "Gruppe " << PlainText(Variant(c.words[1])) << " angelegt, Id "
           << AddGroup(c.words[1]) << "\n";
     return kExitDone;
   }
@@ -195,7 +196,7 @@ int RunGruppe(const Command& c) {
     }
     return kExitDone;
   }
-  return Usage(c, kGruppeUsage, "falsche Argumente");
+  return Usage(c, "falsche Argumente");
 }
 
 int RunRecht(const Command& c) {
@@ -207,13 +208,13 @@ int RunRecht(const Command& c) {
   if (sub == "zeigen" && c.words.size() == 3) {
     for (const ObjectRight& r : RightsOn(c.words[1], c.words[2])) {
       if (c.Has("--json")) {
-        c.out << "{\"gruppe\":" << JsonString(r.group) << ",\"einzelgruppe\":"
+        c.out() << "{\"gruppe\":" << JsonString(r.group) << ",\"einzelgruppe\":"
               << (r.einzelgruppe ? "true" : "false") << ",\"lesen\":"
               << (r.lesen ? "true" : "false") << ",\"schreiben\":"
               << (r.schreiben ? "true" : "false") << ",\"besitzer\":"
               << (r.besitzer ? "true" : "false") << "}\n";
       } else {
-        c.out << PlainText(Variant(r.group))
+        c.out() << PlainText(Variant(r.group))
               << (r.einzelgruppe ? " (Benutzer)" : "") << "\t"
               << (r.lesen ? "lesen " : "") << (r.schreiben ? "schreiben " : "")
               << (r.besitzer ? "besitzer" : "") << "\n";
@@ -221,20 +222,15 @@ int RunRecht(const Command& c) {
     }
     return kExitDone;
   }
-  return Usage(c, kRechtUsage, "falsche Argumente");
+  return Usage(c, "falsche Argumente");
 }
 
-int Schalter(const Command& c, const char* usage,
-             const std::function<void(bool)>& set,
+int Schalter(const Command& c, const std::function<void(bool)>& set,
              const std::function<bool()>& state) {
-  if (c.words.size() != 1) return Usage(c, usage, "falsche Argumente");
-  const std::string& sub = c.words[0];
-  if (sub == "an" || sub == "aus") {
-    set(sub == "an");
-  } else if (sub != "status") {
-    return Usage(c, usage, "unbekannter Befehl '" + sub + "'");
-  }
-  c.out << (state() ? "an" : "aus") << "\n";
+  if (c.words.size() != 1) return Usage(c, "falsche Argumente");
+  const std::string& sub = c.words[0];  // an, aus or status
+  if (sub != "status") set(sub == "an");
+  c.out() << (state() ? "an" : "aus") << "\n";
   return kExitDone;
 }
 
@@ -243,64 +239,93 @@ int Schalter(const Command& c, const char* usage,
 bool Administrator(const Command& c) {
   if (!bUserVerwAktiv(false)) return true;
   if (!LoginOk("", false, false)) {
-    c.err << c.name << ": nicht angemeldet\n";
+    c.err() << c.name() << ": nicht angemeldet\n";
     return false;
   }
   if (State().lBenutzerArt != kBenutzerArtAdmin) {
-    c.err << c.name << ": nur ein Administrator darf das\n";
+    c.err() << c.name() << ": nur ein Administrator darf das\n";
     return false;
   }
   return true;
 }
 
-}  // namespace
-
-bool IsAdministrationCommand(const std::string& command) {
-  for (const char* name :
-       {"benutzer", "gruppe", "recht", "verwaltung", "vererbung"}) {
-    if (command == name) return true;
+int Administer(const std::string& area, Command& c) {
+  try {
+    const bool status_only = area == "verwaltung" && c.words[0] == "status";
+    if (!status_only && !Administrator(c)) return kExitFailed;
+    if (area == "benutzer") return RunBenutzer(c);
+    if (area == "gruppe") return RunGruppe(c);
+    if (area == "recht") return RunRecht(c);
+    if (area == "verwaltung") {
+      return Schalter(c, SetAdministration, AdministrationActive);
+    }
+    return Schalter(c, SetInheritance, InheritanceOn);
+  } catch (const Error& e) {
+    c.err() << c.name() << ": Fehler " << e.number() << ": "
+            << e.description() << "\n";
+    return kExitFailed;
   }
-  return false;
 }
 
-int RunAdministration(const std::string& command,
-                      const std::vector<std::string>& args, std::ostream& out,
-                      std::ostream& err) {
-  const char* usage = command == "benutzer"     ? kBenutzerUsage
-                      : command == "gruppe"     ? kGruppeUsage
-                      : command == "recht"      ? kRechtUsage
-                      : command == "verwaltung" ? kVerwaltungUsage
-                                                : kVererbungUsage;
-  Command c{"taluvek " + command, {}, {}, out, err};
-  for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
-      out << usage;
-      return kExitDone;
+// A command of an area and the flags it takes.
+struct Subcommand {
+  const char* name;
+  std::vector<const char*> flags;
+};
+
+struct Area {
+  const char* name;
+  const char* usage;
+  std::vector<Subcommand> commands;
+};
+
+}  // namespace
+
+void AddAdministration(CommandLine& line) {
+  const std::vector<Subcommand> switches = {{"an", {}}, {"aus", {}},
+                                            {"status", {}}};
+  const Area areas[] = {
+      {"benutzer",
+       kBenutzerUsage,
+       {{"anlegen", {"--admin", "--leser"}},
+        {"passwort", {}},
+        {"sperren", {}},
+        {"entsperren", {}},
+        {"loeschen", {}},
+        {"liste", {"--json"}}}},
+      {"gruppe",
+       kGruppeUsage,
+       {{"anlegen", {}},
+        {"aufnehmen", {}},
+        {"entfernen", {}},
+        {"liste", {"--json"}}}},
+      {"recht", kRechtUsage, {{"modul", {"--entziehen"}}, {"zeigen", {"--json"}}}},
+      {"verwaltung", kVerwaltungUsage, switches},
+      {"vererbung", kVererbungUsage, switches},
+  };
+  for (const Area& area : areas) {
+    CLI::App* parent = line.Add(line.root(), area.name, area.usage);
+    for (const Subcommand& sub : area.commands) {
+      struct Given {
+        std::vector<std::string> words;
+        std::map<std::string, bool> flags;
+      };
+      auto given = std::make_shared<Given>();
+      const std::string area_name = area.name;
+      const std::string name = sub.name;
+      CLI::App* command = line.Add(
+          *parent, name, area.usage,
+          [area_name, name, given](const Invocation& call) {
+            Command c{call, {name}, given->flags};
+            c.words.insert(c.words.end(), given->words.begin(),
+                           given->words.end());
+            return Administer(area_name, c);
+          });
+      command->add_option("ARGUMENTE", given->words);
+      for (const char* flag : sub.flags) {
+        command->add_flag(flag, given->flags[flag]);
+      }
     }
-    (a.starts_with("--") ? c.options : c.words).push_back(a);
-  }
-  for (const std::string& o : c.options) {
-    if (o != "--json" && o != "--admin" && o != "--leser" &&
-        o != "--entziehen") {
-      return Usage(c, usage, "unbekannte Option '" + o + "'");
-    }
-  }
-  if (c.words.empty()) return Usage(c, usage, "BEFEHL fehlt");
-  c.name += " " + c.words[0];
-  try {
-    const bool status_only = command == "verwaltung" && c.words[0] == "status";
-    if (!status_only && !Administrator(c)) return kExitFailed;
-    if (command == "benutzer") return RunBenutzer(c);
-    if (command == "gruppe") return RunGruppe(c);
-    if (command == "recht") return RunRecht(c);
-    if (command == "verwaltung") {
-      return Schalter(c, usage, SetAdministration, AdministrationActive);
-    }
-    return Schalter(c, usage, SetInheritance, InheritanceOn);
-  } catch (const Error& e) {
-    err << c.name << ": Fehler " << e.number() << ": " << e.description()
-        << "\n";
-    return kExitFailed;
   }
 }
 

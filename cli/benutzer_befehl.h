@@ -9,20 +9,14 @@
 #ifndef VX_CLI_BENUTZER_BEFEHL_H_
 #define VX_CLI_BENUTZER_BEFEHL_H_
 
-#include <ostream>
-#include <string>
-#include <vector>
+#include "cli/command_line.h"
 
 namespace vx::cli {
 
-// Whether `command` is one of the commands of this file.
-bool IsAdministrationCommand(const std::string& command);
-
-// Runs `command` with its arguments.  Returns the process exit code: 0
-// done, 1 failed (refused, a name unknown or taken), 2 usage error.
-int RunAdministration(const std::string& command,
-                      const std::vector<std::string>& args, std::ostream& out,
-                      std::ostream& err);
+// Registers the commands benutzer, gruppe, recht, verwaltung and vererbung
+// on `line`, each with its commands.  Exit codes: 0 done, 1 failed
+// (refused, a name unknown or taken), 2 usage error.
+void AddAdministration(CommandLine& line);
 
 }  // namespace vx::cli
 

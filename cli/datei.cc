@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <optional>
 
 #include "cli/outcome.h"
 #include "cli/value_text.h"
@@ -72,56 +71,6 @@ bool IsFolder(const std::string& path) {
   } catch (const Error&) {
     return false;
   }
-}
-
-std::optional<Request> Parse(const std::vector<std::string>& args,
-                             std::ostream& err) {
-  auto usage_error = [&](const std::string& what) -> std::optional<Request> {
-    err << kPrefix << what << "\n\n" << kUsage;
-    return std::nullopt;
-  };
-  Request request;
-  for (const std::string& arg : args) {
-    if (arg == "--fortschritt") {
-      request.progress = true;
-    } else if (arg == "--blockweise") {
-      request.blockwise = true;
-    } else if (arg == "--papierkorb") {
-      request.recycle = true;
-    } else if (arg == "--datenbank") {
-      request.database = true;
-    } else if (arg == "--json") {
-      request.json = true;
-    } else if (arg.starts_with("-") && arg.size() > 1) {
-      return usage_error("unbekannte Option '" + arg + "'");
-    } else if (request.action.empty()) {
-      request.action = arg;
-    } else {
-      request.paths.push_back(SuitePath(arg));
-    }
-  }
-  const std::string& action = request.action;
-  if (action.empty()) return usage_error("kopieren, loeschen oder info fehlt");
-  if (action != "kopieren" && action != "loeschen" && action != "info") {
-    return usage_error("unbekannte Aktion '" + action + "'");
-  }
-  const bool copy_options = request.progress || request.blockwise;
-  const bool delete_options = request.recycle || request.database;
-  if ((copy_options && action != "kopieren") ||
-      (delete_options && action != "loeschen") ||
-      (request.json && action != "info")) {
-    return usage_error("Option passt nicht zu '" + action + "'");
-  }
-  if (action == "kopieren" && request.paths.size() != 2) {
-    return usage_error("kopieren braucht QUELLE und ZIEL");
-  }
-  if (action == "loeschen" && request.paths.empty()) {
-    return usage_error("loeschen braucht mindestens einen PFAD");
-  }
-  if (action == "info" && request.paths.size() != 1) {
-    return usage_error("info braucht genau einen PFAD");
-  }
-  return request;
 }
 
 std::string Megabytes(int64_t bytes) {
@@ -264,19 +213,61 @@ std::string ProgressLine(const ProgressReport& report, double seconds) {
   return line;
 }
 
-int RunDatei(const std::vector<std::string>& args, std::ostream& out,
-             std::ostream& err) {
-  for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") {
-      out << kUsage;
-      return kExitDone;
+namespace {
+
+// Whether the command of `request` got as many paths as it takes (at least
+// one for loeschen); reports a usage error when not.
+bool PathsFit(const Request& request, const Invocation& call) {
+  const std::string& action = request.action;
+  const size_t given = request.paths.size();
+  if (action == "kopieren" && given != 2) {
+    call.UsageError("kopieren braucht QUELLE und ZIEL");
+    return false;
+  }
+  if (action == "loeschen" && given == 0) {
+    call.UsageError("loeschen braucht mindestens einen PFAD");
+    return false;
+  }
+  if (action == "info" && given != 1) {
+    call.UsageError("info braucht genau einen PFAD");
+    return false;
+  }
+  return true;
+}
+
+int Datei(Request request, const Invocation& call) {
+  if (!PathsFit(request, call)) return kExitUsage;
+  for (std::string& path : request.paths) path = SuitePath(path);
+  if (request.action == "kopieren") return Copy(request, call.out(), call.err());
+  if (request.action == "loeschen") {
+    return Delete(request, call.out(), call.err());
+  }
+  return Info(request, call.out());
+}
+
+}  // namespace
+
+void AddDatei(CommandLine& line) {
+  CLI::App* datei = line.Add(line.root(), "datei", kUsage);
+  for (const char* action : {"kopieren", "loeschen", "info"}) {
+    auto request = std::make_shared<Request>();
+    request->action = action;
+    CLI::App* command = line.Add(*datei, action, kUsage,
+                                 [request](const Invocation& call) {
+                                   return Datei(*request, call);
+                                 });
+    command->add_option("PFAD", request->paths);
+    const std::string name = action;
+    if (name == "kopieren") {
+      command->add_flag("--fortschritt", request->progress);
+      command->add_flag("--blockweise", request->blockwise);
+    } else if (name == "loeschen") {
+      command->add_flag("--papierkorb", request->recycle);
+      command->add_flag("--datenbank", request->database);
+    } else {
+      command->add_flag("--json", request->json);
     }
   }
-  std::optional<Request> request = Parse(args, err);
-  if (!request) return kExitUsage;
-  if (request->action == "kopieren") return Copy(*request, out, err);
-  if (request->action == "loeschen") return Delete(*request, out, err);
-  return Info(*request, out);
 }
 
 }  // namespace vx::cli

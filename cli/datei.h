@@ -4,22 +4,20 @@
 #ifndef VX_CLI_DATEI_H_
 #define VX_CLI_DATEI_H_
 
-#include <ostream>
 #include <string>
-#include <vector>
 
+#include "cli/command_line.h"
 #include "vx_taluvek/host.h"
 
 namespace vx::cli {
 
-// Runs the command with its arguments after "datei":
+// Registers the command "datei" on `line`, with its commands:
 //   kopieren QUELLE ZIEL [--fortschritt] [--blockweise]
 //   loeschen PFAD... [--papierkorb] [--datenbank]
 //   info PFAD [--json]
 // Paths in the suite's form ("T:\PROJEKT\4711.VX3EK") or host paths.
-// Returns the process exit code: 0 done, 1 failed, 2 usage error.
-int RunDatei(const std::vector<std::string>& args, std::ostream& out,
-             std::ostream& err);
+// Exit codes: 0 done, 1 failed, 2 usage error.
+void AddDatei(CommandLine& line);
 
 // One line of the progress bar for `report`, `seconds` after the start:
 // the bar, percent, bytes done and in all, rate and the time left (bytes

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
 #include "cli/outcome.h"
+#include "cli/taluvek.h"
 #include "support/fake_host.h"
 #include "support/installation.h"
 
@@ -30,7 +32,9 @@ class DateiTest : public ::testing::Test {
   int Run(const std::vector<std::string>& args) {
     out.str("");
     err.str("");
-    return RunDatei(args, out, err);
+    std::vector<std::string> line{"datei"};
+    line.insert(line.end(), args.begin(), args.end());
+    return RunTaluvek(line, out, err);
   }
 
   testing::Installation inst;
@@ -50,7 +54,9 @@ TEST_F(DateiTest, UsageErrorsExitWith2) {
            {"info", "a", "b"},
            {"info", "a", "--unbekannt"}}) {
     EXPECT_EQ(Run(wrong), kExitUsage) << wrong.size();
-    EXPECT_NE(err.str().find("Aufruf: taluvek datei"), std::string::npos);
+    EXPECT_EQ(err.str().rfind("taluvek datei", 0), 0u) << err.str();
+    const std::string shown = err.str();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
   }
   EXPECT_EQ(Run({"--help"}), kExitDone);
 }

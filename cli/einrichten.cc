@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "cli/database_backup.h"
 #include "cli/outcome.h"
 #include "config/directories.h"
 #include "data/connections.h"
@@ -52,7 +53,9 @@ constexpr const char* kUsage =
     "\n"
     "Eine vorhandene Einstellungsdatei oder Datenbank und einen Eintrag für T:\n"
     "in Laufwerke.INI, der woandershin zeigt, ersetzt nur --ersetzen; eine\n"
-    "Datenbank, die gerade jemand geöffnet hat, nie.\n"
+    "Datenbank, die gerade jemand geöffnet hat, nie. Jede ersetzte Datenbank\n"
+    "wird vorher neben ihr gesichert, als NAME.bak-JJJJ-MM-TT (gibt es die\n"
+    "schon, mit -2, -3 ... dahinter).\n"
     "\n"
     "Die Installation entsteht in einem Ordner neben ihrem Ziel und kommt erst\n"
     "fertig an ihren Platz: was misslingt (auch eine volle Platte), hinterlässt\n"
@@ -411,59 +414,22 @@ std::string ShellQuoted(const std::string& text) {
   return quoted + "'";
 }
 
-std::optional<Options> ParseArguments(const std::vector<std::string>& args,
-                                      std::ostream& err) {
-  Options options;
-  auto usage_error = [&](const std::string& what) {
-    err << kCommand << ": " << what << "\n\n" << kUsage;
-    return std::nullopt;
-  };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--beispiel") {
-      options.beispiel = true;
-    } else if (arg == "--ersetzen") {
-      options.ersetzen = true;
-    } else if (arg == "--gruppe" || arg.starts_with("--gruppe=")) {
-      std::string name = arg == "--gruppe"
-                             ? (i + 1 < args.size() ? args[++i] : "")
-                             : arg.substr(9);
-      if (name.empty()) return usage_error("--gruppe braucht einen NAME");
-      options.gruppe = name;
-    } else if (arg.starts_with("-") && arg.size() > 1) {
-      return usage_error("unbekannte Option '" + arg + "'");
-    } else if (options.folder.empty()) {
-      options.folder = arg;
-    } else {
-      return usage_error("nur ein ORDNER, nicht auch '" + arg + "'");
-    }
+int Einrichten(const Options& options, const Invocation& call) {
+  std::ostream& out = call.out();
+  std::ostream& err = call.err();
+  if (options.folder.empty()) return call.UsageError("ORDNER fehlt");
+  if (options.gruppe && options.gruppe->empty()) {
+    return call.UsageError("--gruppe braucht einen NAME");
   }
-  if (options.folder.empty()) return usage_error("ORDNER fehlt");
-  return options;
-}
-
-}  // namespace
-
-int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
-                  std::ostream& err) {
-  for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") {
-      out << kUsage;
-      return kExitDone;
-    }
-  }
-  std::optional<Options> options = ParseArguments(args, err);
-  if (!options) return kExitUsage;
   std::string settings_name = SettingsFileName();
   if (settings_name.find_first_of("/\\:") != std::string::npos) {
-    err << kCommand << ": --ini nennt hier nur einen Dateinamen, keinen "
-        << "Ordner: '" << settings_name << "'\n";
-    return kExitUsage;
+    return call.UsageError("--ini nennt hier nur einen Dateinamen, keinen "
+                           "Ordner: '" + settings_name + "'");
   }
   std::error_code ec;
-  fs::path absolute = fs::absolute(options->folder, ec);
+  fs::path absolute = fs::absolute(options.folder, ec);
   if (ec) {
-    err << kCommand << ": " << options->folder << ": " << ec.message() << "\n";
+    err << kCommand << ": " << options.folder << ": " << ec.message() << "\n";
     return kExitFailed;
   }
   std::string home = absolute.lexically_normal().string();
@@ -471,15 +437,15 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
   Layout layout(home);
   Sharing sharing;
   sharing.umask = ProcessUmask();
-  if (options->gruppe) {
-    struct group* found = getgrnam(options->gruppe->c_str());
+  if (options.gruppe) {
+    struct group* found = getgrnam(options.gruppe->c_str());
     if (found == nullptr) {
-      err << kCommand << ": unbekannte Gruppe '" << *options->gruppe << "'\n";
-      return kExitUsage;
+      return call.UsageError("unbekannte Gruppe '" + *options.gruppe + "'");
     }
     sharing.group = found->gr_gid;
   }
 
+  std::vector<std::pair<std::string, std::string>> backups;  // db, backup
   try {
     // All templates first: a library without one must not leave half an
     // installation behind.
@@ -497,7 +463,7 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
       if (auto found = Existing(db)) databases.push_back(*found);
     }
     std::optional<std::string> other_drive = OtherDriveFolder(layout);
-    if (!options->ersetzen) {
+    if (!options.ersetzen) {
       if (!settings.empty() || !databases.empty()) {
         err << kCommand << ": in " << home << " ist schon eine Installation ("
             << (settings.empty() ? databases.front() : settings.front())
@@ -525,8 +491,14 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
     WriteSettings(staged, home, settings_name);
     MakeDatabases(staged, scripts);
     SwitchUserAdministrationOff(staged);
-    if (options->beispiel) AddSampleProjects(staged);
+    if (options.beispiel) AddSampleProjects(staged);
     ShareTree(staging.path(), sharing);
+    // Only now, with the new installation complete, so that a failure
+    // before leaves no backups behind.
+    const std::string today = Today();
+    for (const std::string& db : databases) {
+      backups.emplace_back(db, BackUpDatabase(db, today));
+    }
     // The lock files of the databases just made and closed would linger a
     // moment for another open; they go now rather than move with the files.
     dao::LockFile::EndLingering();
@@ -552,6 +524,11 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
   } catch (const Error& e) {
     err << kCommand << ": Fehler " << e.number() << ": " << e.description()
         << "\n";
+    // Failing while moving into place may have replaced some databases.
+    for (const auto& [db, backup] : backups) {
+      err << kCommand << ": " << db << " ist gesichert als " << backup
+          << "\n";
+    }
     return kExitFailed;
   }
 
@@ -560,7 +537,13 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
       << "  Laufwerkstabelle   " << layout.File(kDriveTableFile) << " ("
       << kDrive << " = " << home << ")\n"
       << "  Projektdatenbank   " << kDrive << "\\PROJEKT\\PROJEKT.VX3DB\n";
-  if (options->beispiel) out << "  Beispielprojekte   4711, O'Neil\n";
+  if (options.beispiel) out << "  Beispielprojekte   4711, O'Neil\n";
+  if (!backups.empty()) {
+    out << "\nDie ersetzten Datenbanken sind gesichert:\n";
+    for (const auto& [db, backup] : backups) {
+      out << "  " << db << "\n    -> " << backup << "\n";
+    }
+  }
   out << "\nSo verwenden der Befehl und jedes Programm diese Installation:\n"
       << "  export TARVANO_HOME=" << ShellQuoted(home) << "\n";
   if (!State().sProgKey.empty()) {
@@ -571,6 +554,21 @@ int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
       << "  taluvek benutzer anlegen NAME --admin\n"
       << "  taluvek verwaltung an\n";
   return kExitDone;
+}
+
+}  // namespace
+
+void AddEinrichten(CommandLine& line) {
+  auto options = std::make_shared<Options>();
+  CLI::App* command =
+      line.Add(line.root(), "einrichten", kUsage,
+               [options](const Invocation& call) {
+                 return Einrichten(*options, call);
+               });
+  command->add_option("ORDNER", options->folder);
+  command->add_flag("--beispiel", options->beispiel);
+  command->add_flag("--ersetzen", options->ersetzen);
+  command->add_option("--gruppe", options->gruppe);
 }
 
 }  // namespace vx::cli

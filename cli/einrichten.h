@@ -4,13 +4,11 @@
 #ifndef VX_CLI_EINRICHTEN_H_
 #define VX_CLI_EINRICHTEN_H_
 
-#include <ostream>
-#include <string>
-#include <vector>
+#include "cli/command_line.h"
 
 namespace vx::cli {
 
-// Runs the command with its arguments after "einrichten":
+// Registers the command "einrichten" on `line`:
 //   ORDNER [--beispiel] [--ersetzen] [--gruppe NAME]
 // In ORDNER it writes the settings file (the thread's program key, or
 // Tarvano.INI) with the directory keys of the section "Datei Verzeichnisse",
@@ -26,12 +24,13 @@ namespace vx::cli {
 // somebody has open never.  The installation is made in a folder beside
 // ORDNER (inside it when ORDNER exists) and moved into place only when it is
 // complete, so that a failure leaves nothing half made and an installation
-// being replaced as it was.  --gruppe NAME gives every folder to the group
+// being replaced as it was.  Each database replaced is saved first as
+// NAME.bak-JJJJ-MM-TT beside it (see cli/database_backup.h), and the
+// command names the backups.  --gruppe NAME gives every folder to the group
 // NAME, setgid and group-writable, and makes every file group-readable and
 // -writable.  Tells on `out` how to point programs at the installation.
-// Returns the process exit code: 0 done, 1 failed, 2 usage error.
-int RunEinrichten(const std::vector<std::string>& args, std::ostream& out,
-                  std::ostream& err);
+// Its exit code: 0 done, 1 failed, 2 usage error.
+void AddEinrichten(CommandLine& line);
 
 }  // namespace vx::cli
 

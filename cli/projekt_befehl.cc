@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iostream>
 #include <optional>
 #include <utility>
 
@@ -419,41 +418,32 @@ std::optional<int32_t> ParseId(const std::string& text) {
   return id;
 }
 
-// The request the arguments after the subcommand's name make, or nothing
-// after a usage error was reported on `err`.
-std::optional<Request> ParseRequest(const Subcommand& sub,
-                                    const std::vector<std::string>& args,
-                                    std::ostream& err) {
+// What the parser read for a subcommand.
+struct Given {
+  std::optional<std::string> id;   // --id ID
+  std::vector<std::string> words;  // NR, then SPALTE=WERT ...
+  bool json = false;
+  bool despite_lock = false;
+};
+
+// The request that what was given makes, or nothing after a usage error
+// was reported.
+std::optional<Request> ParseRequest(const Subcommand& sub, const Given& given,
+                                    const Invocation& call) {
   Request request;
-  request.command = std::string("taluvek projekt ") + sub.name;
+  request.command = call.Name();
+  request.json = given.json;
+  request.despite_lock = given.despite_lock;
   auto usage_error = [&](const std::string& what) {
-    err << request.command << ": " << what << "\n\n" << UsageOf(sub);
+    call.UsageError(what);
     return std::nullopt;
   };
-  std::optional<std::string> id_text;
-  std::vector<std::string> positionals;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--id" && sub.names_project) {
-      if (i + 1 == args.size()) return usage_error("--id ohne ID");
-      id_text = args[++i];
-    } else if (arg.starts_with("--id=") && sub.names_project) {
-      id_text = arg.substr(5);
-    } else if (arg == "--json" && sub.takes_json) {
-      request.json = true;
-    } else if (arg == "--trotz-sperre" && sub.takes_columns) {
-      request.despite_lock = true;
-    } else if (arg.starts_with("--") || arg == "-h") {
-      return usage_error("unbekannte Option '" + arg + "'");
-    } else {
-      positionals.push_back(arg);
-    }
-  }
-  if (id_text) {
-    std::optional<int32_t> id = ParseId(*id_text);
+  std::vector<std::string> positionals = given.words;
+  if (given.id) {
+    std::optional<int32_t> id = ParseId(*given.id);
     if (!id) {
       return usage_error("ID ist eine ganze Zahl größer als 0, nicht '" +
-                         *id_text + "'");
+                         *given.id + "'");
     }
     request.id = *id;
   } else if (sub.names_project) {
@@ -503,47 +493,41 @@ std::optional<Request> ParseRequest(const Subcommand& sub,
   return request;
 }
 
-}  // namespace
-
-int RunProjekt(const std::vector<std::string>& args, std::ostream& out,
-               std::ostream& err) {
-  if (args.empty()) {
-    err << "taluvek projekt: BEFEHL fehlt\n\n" << kOverview;
-    return kExitUsage;
-  }
-  if (args[0] == "--help" || args[0] == "-h") {
-    out << kOverview;
-    return kExitDone;
-  }
-  if (IsProjektNeuOderListe(args[0])) {
-    return RunProjektNeuOderListe(args, out, err);
-  }
-  const Subcommand* sub = nullptr;
-  for (const Subcommand& candidate : kSubcommands) {
-    if (args[0] == candidate.name) sub = &candidate;
-  }
-  if (sub == nullptr) {
-    err << "taluvek projekt: unbekannter Befehl '" << args[0] << "'\n\n"
-        << kOverview;
-    return kExitUsage;
-  }
-  std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (std::find_if(rest.begin(), rest.end(), [](const std::string& a) {
-        return a == "--help" || a == "-h";
-      }) != rest.end()) {
-    out << UsageOf(*sub);
-    return kExitDone;
-  }
-  std::optional<Request> request = ParseRequest(*sub, rest, err);
+int RunSubcommand(const Subcommand& sub, const Given& given,
+                  const Invocation& call) {
+  std::optional<Request> request = ParseRequest(sub, given, call);
   if (!request) return kExitUsage;
-  if (sub->asks && isatty(STDIN_FILENO)) request->ask = &std::cin;
+  if (sub.asks && isatty(STDIN_FILENO)) request->ask = &call.in();
   try {
-    return sub->run(*request, out, err);
+    return sub.run(*request, call.out(), call.err());
   } catch (const Error& e) {
-    err << request->command << ": Fehler " << e.number() << ": "
-        << e.description() << "\n";
+    call.err() << request->command << ": Fehler " << e.number() << ": "
+               << e.description() << "\n";
     return kExitFailed;
   }
+}
+
+}  // namespace
+
+void AddProjekt(CommandLine& line) {
+  CLI::App* projekt = line.Add(line.root(), "projekt", kOverview);
+  for (const Subcommand& sub : kSubcommands) {
+    auto given = std::make_shared<Given>();
+    CLI::App* command =
+        line.Add(*projekt, sub.name, UsageOf(sub),
+                 [&sub, given](const Invocation& call) {
+                   return RunSubcommand(sub, *given, call);
+                 });
+    if (sub.names_project) command->add_option("--id", given->id);
+    if (sub.takes_columns) {
+      command->add_flag("--trotz-sperre", given->despite_lock);
+    }
+    if (sub.takes_json) command->add_flag("--json", given->json);
+    if (sub.names_project || sub.takes_columns) {
+      command->add_option("ARGUMENTE", given->words);
+    }
+  }
+  AddProjektNeuUndListe(line, *projekt);
 }
 
 }  // namespace vx::cli

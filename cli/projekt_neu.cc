@@ -28,26 +28,16 @@ constexpr const char* kListeUsage =
     "\n"
     "Nummer, Id, Bezeichnung und Sperre jedes Projekts, nach Nummer.\n";
 
-int Neu(const std::vector<std::string>& args, std::ostream& out,
-        std::ostream& err) {
+struct NeuOptions {
   std::string number;
   bool rv = false;
   bool json = false;
-  bool has_number = false;
-  for (const std::string& a : args) {
-    if (a == "--rv") {
-      rv = true;
-    } else if (a == "--json") {
-      json = true;
-    } else if (a.starts_with("--") || has_number) {
-      err << "taluvek projekt neu: falsches Argument '" << a << "'\n\n"
-          << kNeuUsage;
-      return kExitUsage;
-    } else {
-      number = a;
-      has_number = true;
-    }
-  }
+};
+
+int Neu(const NeuOptions& options, std::ostream& out, std::ostream& err) {
+  // The project object takes its arguments by reference.
+  std::string number = options.number;
+  bool rv = options.rv;
   cls_Projekt p;
   int32_t id = 0;
   if (!p.bProjektNeu(id, number, rv)) {
@@ -55,7 +45,7 @@ int Neu(const std::vector<std::string>& args, std::ostream& out,
                 p.sProjektErrText());
     return kExitFailed;
   }
-  if (json) {
+  if (options.json) {
     out << "{\"id\":" << id << ",\"nummer\":" << JsonString(number) << "}\n";
   } else {
     out << "Id = " << id << "\nProNr = " << PlainText(Variant(number)) << "\n";
@@ -100,26 +90,22 @@ int Liste(bool json, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-bool IsProjektNeuOderListe(const std::string& sub) {
-  return sub == "neu" || sub == "liste";
-}
+void AddProjektNeuUndListe(CommandLine& line, CLI::App& projekt) {
+  auto neu = std::make_shared<NeuOptions>();
+  CLI::App* command = line.Add(projekt, "neu", kNeuUsage,
+                               [neu](const Invocation& call) {
+                                 return Neu(*neu, call.out(), call.err());
+                               });
+  command->add_option("NR", neu->number);
+  command->add_flag("--rv", neu->rv);
+  command->add_flag("--json", neu->json);
 
-int RunProjektNeuOderListe(const std::vector<std::string>& args,
-                           std::ostream& out, std::ostream& err) {
-  const bool neu = args[0] == "neu";
-  std::vector<std::string> rest(args.begin() + 1, args.end());
-  for (const std::string& a : rest) {
-    if (a == "--help" || a == "-h") {
-      out << (neu ? kNeuUsage : kListeUsage);
-      return kExitDone;
-    }
-  }
-  if (neu) return Neu(rest, out, err);
-  if (rest.size() > 1 || (rest.size() == 1 && rest[0] != "--json")) {
-    err << "taluvek projekt liste: falsche Argumente\n\n" << kListeUsage;
-    return kExitUsage;
-  }
-  return Liste(rest.size() == 1, out, err);
+  auto json = std::make_shared<bool>(false);
+  command = line.Add(projekt, "liste", kListeUsage,
+                     [json](const Invocation& call) {
+                       return Liste(*json, call.out(), call.err());
+                     });
+  command->add_flag("--json", *json);
 }
 
 }  // namespace vx::cli

@@ -5,22 +5,16 @@
 #ifndef VX_CLI_PROJEKT_NEU_H_
 #define VX_CLI_PROJEKT_NEU_H_
 
-#include <ostream>
-#include <string>
-#include <vector>
+#include "cli/command_line.h"
 
 namespace vx::cli {
 
-// Whether `sub` (the word after "projekt") is "neu" or "liste".
-bool IsProjektNeuOderListe(const std::string& sub);
-
-// Runs the command with its arguments after "projekt":
+// Registers the commands "neu" and "liste" on `projekt`:
 //   neu [NR] [--rv] [--json]   bProjektNeu; prints the new Id and number
 //   liste [--json]             number, Id, name and lock flag of every
 //                              project, ordered by number
-// Returns the process exit code: 0 done, 1 failed, 2 usage error.
-int RunProjektNeuOderListe(const std::vector<std::string>& args,
-                           std::ostream& out, std::ostream& err);
+// Exit codes: 0 done, 1 failed, 2 usage error.
+void AddProjektNeuUndListe(CommandLine& line, CLI::App& projekt);
 
 }  // namespace vx::cli
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
+#include <memory>
 #include <optional>
 #include <sstream>
 
@@ -73,54 +73,39 @@ std::optional<int> ParseLanguage(const std::string& text) {
   return text[0] - '0';
 }
 
-// The request the arguments make, or nothing after a usage error was
-// reported on `err`.
-std::optional<Request> ParseArguments(const std::vector<std::string>& args,
-                                      std::ostream& err) {
-  Request request;
+// What the parser read.
+struct Given {
+  explicit Given(std::shared_ptr<std::optional<std::string>> shared_language)
+      : language(std::move(shared_language)) {}
+  std::string file;
+  std::shared_ptr<std::optional<std::string>> language;  // --sprache N
+  bool template_only = false;                            // --vorlage
+};
+
+// The request of `action` that what was given makes, or nothing after a
+// usage error was reported.
+std::optional<Request> MakeRequest(const std::string& action,
+                                   const Given& given,
+                                   const Invocation& call) {
   auto usage_error = [&](const std::string& what) {
-    err << kPrefix << what << "\n\n" << kUsage;
+    call.UsageError(what);
     return std::nullopt;
   };
-  std::optional<std::string> language;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--sprache") {
-      if (i + 1 == args.size()) return usage_error("--sprache ohne Nummer");
-      language = args[++i];
-    } else if (arg.starts_with("--sprache=")) {
-      language = arg.substr(10);
-    } else if (arg == "--vorlage") {
-      request.template_only = true;
-    } else if (arg.starts_with("-") && arg.size() > 1) {
-      return usage_error("unbekannte Option '" + arg + "'");
-    } else if (request.action.empty()) {
-      if (arg != "export" && arg != "import") {
-        return usage_error("unbekannte Aktion '" + arg +
-                           "' (export oder import)");
-      }
-      request.action = arg;
-    } else if (request.file.empty()) {
-      request.file = arg;
-    } else {
-      return usage_error("überzähliges Argument '" + arg + "'");
-    }
-  }
-  if (request.action.empty()) return usage_error("export oder import fehlt");
+  Request request;
+  request.action = action;
+  request.file = given.file;
+  request.template_only = given.template_only;
   if (request.file.empty()) return usage_error("DATEI.po fehlt");
   if (request.template_only) {
-    if (request.action != "export") {
-      return usage_error("--vorlage gibt es nur beim export");
-    }
-    if (language) {
+    if (*given.language) {
       return usage_error("die Vorlage hat keine Sprache (--sprache weglassen)");
     }
     return request;
   }
-  if (!language) return usage_error("--sprache fehlt");
-  std::optional<int> number = ParseLanguage(*language);
+  if (!*given.language) return usage_error("--sprache fehlt");
+  std::optional<int> number = ParseLanguage(**given.language);
   if (!number) {
-    return usage_error("--sprache " + *language +
+    return usage_error("--sprache " + **given.language +
                        ": die Sprache ist 2, 3 oder 4");
   }
   request.language = *number;
@@ -271,25 +256,34 @@ int Import(const Request& request, std::istream& in, std::ostream& out,
   return kExitDone;
 }
 
-}  // namespace
-
-int RunSprache(const std::vector<std::string>& args, std::ostream& out,
-               std::ostream& err) {
-  return RunSprache(args, std::cin, out, err);
+int Sprache(const std::string& action, const Given& given,
+            const Invocation& call) {
+  std::optional<Request> request = MakeRequest(action, given, call);
+  if (!request) return kExitUsage;
+  return action == "export" ? Export(*request, call.out(), call.err())
+                            : Import(*request, call.in(), call.out(),
+                                     call.err());
 }
 
-int RunSprache(const std::vector<std::string>& args, std::istream& in,
-               std::ostream& out, std::ostream& err) {
-  for (const std::string& arg : args) {
-    if (arg == "-h" || arg == "--help") {
-      out << kUsage;
-      return kExitDone;
+}  // namespace
+
+void AddSprache(CommandLine& line) {
+  CLI::App* sprache = line.Add(line.root(), "sprache", kUsage);
+  // --sprache may come before the action as well.
+  auto language = std::make_shared<std::optional<std::string>>();
+  sprache->add_option("--sprache", *language);
+  for (const char* action : {"export", "import"}) {
+    auto given = std::make_shared<Given>(language);
+    CLI::App* command = line.Add(*sprache, action, kUsage,
+                                 [action, given](const Invocation& call) {
+                                   return Sprache(action, *given, call);
+                                 });
+    command->add_option("DATEI", given->file);
+    command->add_option("--sprache", *language);
+    if (std::string(action) == "export") {
+      command->add_flag("--vorlage", given->template_only);
     }
   }
-  std::optional<Request> request = ParseArguments(args, err);
-  if (!request) return kExitUsage;
-  return request->action == "export" ? Export(*request, out, err)
-                                     : Import(*request, in, out, err);
 }
 
 }  // namespace vx::cli

@@ -2,9 +2,11 @@
 // installation.
 
 #include "cli/sprache.h"
+#include "cli/taluvek.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -34,7 +36,9 @@ class SpracheTest : public ::testing::Test {
     std::istringstream in(input);
     out.str("");
     err.str("");
-    return RunSprache(args, in, out, err);
+    std::vector<std::string> line{"sprache"};
+    line.insert(line.end(), args.begin(), args.end());
+    return RunTaluvek(line, in, out, err);
   }
 
   testing::Installation inst;
@@ -60,7 +64,11 @@ TEST_F(SpracheTest, UsageErrorsExitWith2) {
   };
   for (const auto& args : wrong) {
     EXPECT_EQ(Run(args), 2) << ::testing::PrintToString(args);
-    EXPECT_NE(err.str().find("Aufruf: taluvek sprache"), std::string::npos);
+    // One line, naming the command and its help.
+    EXPECT_EQ(err.str().rfind("taluvek sprache", 0), 0u) << err.str();
+    EXPECT_NE(err.str().find("--help)\n"), std::string::npos) << err.str();
+    const std::string shown = err.str();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
     EXPECT_TRUE(out.str().empty());
   }
   EXPECT_EQ(Run({"import", "--help"}), 0);

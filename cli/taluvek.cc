@@ -2,19 +2,23 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
+#include <iostream>
 
 #include "cli/aufruf.h"
+#include "cli/benutzer_befehl.h"
 #include "cli/datei.h"
 #include "cli/einrichten.h"
 #include "cli/outcome.h"
 #include "cli/projekt_befehl.h"
 #include "cli/sprache.h"
-#include "cli/benutzer_befehl.h"
 #include "cli/terminal_login.h"
 #include "platform/module_state.h"
 #include "vx_taluvek/host.h"
 #include "vx_taluvek/settings.h"
+
+#ifndef VX_TALUVEK_VERSION
+#error "VX_TALUVEK_VERSION: the library's version, set by the build"
+#endif
 
 namespace vx::cli {
 
@@ -35,6 +39,8 @@ constexpr const char* kUsage =
     "  sprache ...         die Übersetzungen der Sprachdatenbank als PO-Datei\n"
     "  datei ...           kopiert und löscht die Dateien eines Projekts, zeigt\n"
     "                      was die Suite aus einem Dateinamen liest\n"
+    "  benutzer, gruppe, recht, verwaltung, vererbung ...\n"
+    "                      die Benutzerverwaltung: Benutzer, Gruppen, Rechte\n"
     "\n"
     "\"taluvek BEFEHL --help\" beschreibt jeden Befehl.\n"
     "\n"
@@ -42,7 +48,13 @@ constexpr const char* kUsage =
     "  --ini NAME     die Einstellungsdatei (der Programmschlüssel), ein\n"
     "                 Dateiname im Einstellungsordner; Vorgabe: TARVANO_INI,\n"
     "                 sonst Tarvano.INI\n"
+    "  --benutzer NAME\n"
+    "                 meldet NAME an, wenn die Benutzerverwaltung an ist\n"
+    "  --passwort-stdin\n"
+    "                 liest das Passwort von --benutzer aus der ersten Zeile\n"
+    "                 der Standardeingabe (nie von der Befehlszeile)\n"
     "  -h, --help     diese Hilfe\n"
+    "  --version      die Version\n"
     "\n"
     "Umgebung:\n"
     "  TARVANO_HOME   der Einstellungsordner mit der Einstellungsdatei und der\n"
@@ -53,18 +65,6 @@ constexpr const char* kUsage =
     "Rückgabewert: 0 gelungen, 1 nicht gelungen (eine Operation ergab False:\n"
     "lProjektErrNum und sProjektErrText auf der Fehlerausgabe), 2 falscher\n"
     "Aufruf.\n";
-
-int UsageError(const std::string& what, std::ostream& err) {
-  err << "taluvek: " << what << "\n\n" << kUsage;
-  return kExitUsage;
-}
-
-bool AsksForHelp(const std::vector<std::string>& args) {
-  for (const std::string& arg : args) {
-    if (arg == "--help" || arg == "-h") return true;
-  }
-  return false;
-}
 
 // Whether the settings home exists; a mistyped TARVANO_HOME or a missing
 // installation is reported with the folder, and nothing is created.
@@ -80,70 +80,70 @@ bool SettingsHomeExists(std::ostream& err) {
 
 }  // namespace
 
+std::unique_ptr<CommandLine> MakeTaluvekCommandLine(GlobalOptions& options) {
+  auto line = std::make_unique<CommandLine>(kUsage, VX_TALUVEK_VERSION);
+  CLI::App& root = line->root();
+  root.add_option("--ini", options.ini);
+  root.add_option("--benutzer", options.benutzer);
+  root.add_flag("--passwort-stdin", options.passwort_stdin);
+  AddEinrichten(*line);
+  AddProjekt(*line);
+  AddAufruf(*line);
+  AddSprache(*line);
+  AddAdministration(*line);
+  AddDatei(*line);
+  return line;
+}
+
 int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
                std::ostream& err) {
+  return RunTaluvek(args, std::cin, out, err);
+}
+
+int RunTaluvek(const std::vector<std::string>& args, std::istream& in,
+               std::ostream& out, std::ostream& err) {
+  GlobalOptions options;
+  std::unique_ptr<CommandLine> line = MakeTaluvekCommandLine(options);
+  const Console console{in, out, err};
+  int exit_code = kExitUsage;
+  const CLI::App* command = line->Parse(args, console, &exit_code);
+  if (command == nullptr) return exit_code;
+
+  const CLI::App& root = line->root();
   const char* environment_key = std::getenv("TARVANO_INI");
-  std::string program_key = environment_key ? environment_key : "";
-  std::string benutzer;
-  bool passwort_stdin = false;
-  bool key_from_option = false;
-  size_t i = 0;
-  for (; i < args.size() && args[i].starts_with("-"); ++i) {
-    if (args[i] == "--help" || args[i] == "-h") {
-      out << kUsage;
-      return kExitDone;
-    } else if (args[i] == "--ini") {
-      if (i + 1 == args.size()) return UsageError("--ini ohne NAME", err);
-      program_key = args[++i];
-      key_from_option = true;
-    } else if (args[i].starts_with("--ini=")) {
-      program_key = args[i].substr(6);
-      key_from_option = true;
-    } else if (args[i] == "--benutzer") {
-      if (i + 1 == args.size()) return UsageError("--benutzer ohne NAME", err);
-      benutzer = args[++i];
-    } else if (args[i] == "--passwort-stdin") {
-      passwort_stdin = true;
-    } else {
-      return UsageError("unbekannte Option '" + args[i] + "'", err);
-    }
-  }
-  if (i == args.size()) return UsageError("BEFEHL fehlt", err);
+  const std::string program_key =
+      options.ini ? *options.ini : environment_key ? environment_key : "";
   if (!program_key.empty() && !IsSettingsFileName(program_key)) {
-    return UsageError(std::string(key_from_option ? "--ini" : "TARVANO_INI") +
-                          " nennt eine Datei im Einstellungsordner, keinen "
-                          "Pfad: '" + program_key + "'",
-                      err);
+    return ReportUsageError(
+        root,
+        std::string(options.ini ? "--ini" : "TARVANO_INI") +
+            " nennt eine Datei im Einstellungsordner, keinen Pfad: '" +
+            program_key + "'",
+        err);
   }
-  if (passwort_stdin && benutzer.empty()) {
-    return UsageError("--passwort-stdin ohne --benutzer", err);
+  if (options.passwort_stdin && options.benutzer.empty()) {
+    return ReportUsageError(root, "--passwort-stdin ohne --benutzer", err);
   }
   std::optional<std::string> password;
-  if (passwort_stdin) {
+  if (options.passwort_stdin) {
     password = ReadSecretLine("Passwort: ");
-    if (!password) return UsageError("kein Passwort auf der Standardeingabe", err);
+    if (!password) {
+      return ReportUsageError(root, "kein Passwort auf der Standardeingabe",
+                              err);
+    }
   }
-  InstallTerminalLogin(benutzer, std::move(password));
+  InstallTerminalLogin(options.benutzer, std::move(password));
   // Every instance of the project object on this thread, and the settings
   // functions, take the settings file from the program key.
   State().sProgKey = program_key;
 
-  const std::string& command = args[i];
-  std::vector<std::string> rest(
-      args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-  if (command != "einrichten" && !AsksForHelp(rest) &&
-      !SettingsHomeExists(err)) {
+  // The top command below taluvek: einrichten makes the settings home.
+  const CLI::App* top = command;
+  while (top->get_parent() != &root) top = top->get_parent();
+  if (top->get_name() != "einrichten" && !SettingsHomeExists(err)) {
     return kExitFailed;
   }
-  if (command == "einrichten") return RunEinrichten(rest, out, err);
-  if (command == "projekt") return RunProjekt(rest, out, err);
-  if (command == "aufruf") return RunAufruf(rest, out, err);
-  if (command == "sprache") return RunSprache(rest, out, err);
-  if (IsAdministrationCommand(command)) {
-    return RunAdministration(command, rest, out, err);
-  }
-  if (command == "datei") return RunDatei(rest, out, err);
-  return UsageError("unbekannter Befehl '" + command + "'", err);
+  return line->Run(*command, console);
 }
 
 }  // namespace vx::cli

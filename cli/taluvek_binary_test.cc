@@ -134,8 +134,46 @@ TEST_F(TaluvekBinaryTest, AProjectFromInstallationToUnlock) {
   EXPECT_EQ(Run("projekt sperren 4711").code, 0);
   EXPECT_EQ(Run("projekt alle-entsperren").code, 0);
 
-  EXPECT_EQ(Run("").code, 2);
   EXPECT_EQ(Run("aufruf bProjektRead 0").code, 2);
+}
+
+// As a shell sees them: a usage error is one line on standard error with
+// exit code 2, nothing on standard output; --version and --help go to
+// standard output with exit code 0.
+TEST_F(TaluvekBinaryTest, UsageErrorsVersionAndHelp) {
+  if (std::string(kBinary).empty()) {
+    GTEST_SKIP() << "built without VX_TALUVEK_BINARY, the program's path";
+  }
+  for (const auto& [args, line] :
+       std::vector<std::pair<std::string, std::string>>{
+           {"projket liste",
+            "taluvek: unbekannter Befehl 'projket', meinten Sie 'projekt'? "
+            "(Hilfe: taluvek --help)\n"},
+           {"projekt liste --jsno",
+            "taluvek projekt liste: unbekannte Option '--jsno', meinten Sie "
+            "'--json'? (Hilfe: taluvek projekt liste --help)\n"},
+           {"einrichten",
+            "taluvek einrichten: ORDNER fehlt (Hilfe: taluvek einrichten "
+            "--help)\n"},
+           {"sprache export a.po --sprache",
+            "taluvek sprache export: --sprache ohne Wert (Hilfe: taluvek "
+            "sprache export --help)\n"},
+           {"", "taluvek: BEFEHL fehlt (einrichten, projekt, aufruf, sprache, "
+                "benutzer, gruppe, recht, verwaltung, vererbung, datei) (Hilfe: "
+                "taluvek --help)\n"}}) {
+    Outcome o = Run(args);
+    EXPECT_EQ(o.code, 2) << args;
+    EXPECT_EQ(o.err, line);
+    EXPECT_EQ(o.out, "");
+  }
+  Outcome o = Run("--version");
+  EXPECT_EQ(o.code, 0);
+  EXPECT_EQ(o.out, "taluvek (vx_taluvek) " VX_TALUVEK_VERSION "\n");
+  o = Run("projekt setzen --help");
+  EXPECT_EQ(o.code, 0);
+  EXPECT_EQ(o.out.rfind("Aufruf: taluvek [--ini NAME] projekt setzen", 0), 0u)
+      << o.out;
+  EXPECT_EQ(o.err, "");
 }
 
 TEST_F(TaluvekBinaryTest, UnlockingAllAsksOnATerminal) {

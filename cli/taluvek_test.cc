@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/database_backup.h"
 #include "config/directories.h"
 #include "data/connections.h"
 #include "platform/module_state.h"
@@ -21,6 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::WriteFile;
+
+size_t LineCount(const std::string& text) {
+  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 // An empty settings home; `Install` makes the sample installation in it.
 class TaluvekTest : public ::testing::Test {
@@ -48,8 +54,9 @@ class TaluvekTest : public ::testing::Test {
   std::string err() const { return err_.str(); }
 
   // A connection to the project database, as another program would hold.
-  DbHandle OpenProjekte() {
-    return engine_.OpenDatabase(File("PROJEKT/PROJEKT.VX3DB"), false, false,
+  DbHandle OpenProjekte() { return Open(File("PROJEKT/PROJEKT.VX3DB")); }
+  DbHandle Open(const std::string& db) {
+    return engine_.OpenDatabase(db, false, false,
                                 std::string(kBareConnect) + kSuitePassword);
   }
   Variant Stored(const std::string& nr, const std::string& column) {
@@ -130,6 +137,38 @@ TEST_F(TaluvekTest, EinrichtenNeverOverwritesWithoutErsetzen) {
   EXPECT_TRUE(fs::exists(File("LIZENZ/USER.VX3DB")));
   // Replaced without samples: the project table is empty.
   EXPECT_TRUE(Stored("4711", "ProNr").IsNull());
+}
+
+// Each database replaced is saved first, and the command says where; a
+// second replacement on the same day keeps the first backup.
+TEST_F(TaluvekTest, EinrichtenErsetzenKeepsWhatItReplaces) {
+  Install();
+  ASSERT_EQ(Run({"projekt", "setzen", "4711", "ProBez=Vorher"}), 0) << err();
+  const std::string db = File("PROJEKT/PROJEKT.VX3DB");
+  const std::string first = db + ".bak-" + Today();
+  ASSERT_EQ(Run({"einrichten", home(), "--ersetzen"}), 0) << err();
+  EXPECT_NE(out().find("Die ersetzten Datenbanken sind gesichert:\n"),
+            std::string::npos)
+      << out();
+  EXPECT_NE(out().find("  " + db + "\n    -> " + first + "\n"),
+            std::string::npos)
+      << out();
+  EXPECT_TRUE(fs::exists(File("LIZENZ/USER.VX3DB.bak-" + Today())));
+  EXPECT_TRUE(Stored("4711", "ProBez").IsNull());
+  auto backup_row = [&](const std::string& backup) {
+    RsHandle rs = Open(backup)->OpenRecordset(
+        "SELECT ProBez FROM Projekt WHERE ProNr = '4711'");
+    return rs->RecordCount() > 0 ? rs->Fields()[0].Value() : Variant::Null();
+  };
+  EXPECT_EQ(backup_row(first), Variant("Vorher"));
+
+  ASSERT_EQ(Run({"einrichten", home(), "--ersetzen"}), 0) << err();
+  EXPECT_NE(out().find(first + "-2\n"), std::string::npos) << out();
+  EXPECT_EQ(backup_row(first), Variant("Vorher"));
+  EXPECT_TRUE(backup_row(first + "-2").IsNull());
+  // Without --ersetzen nothing is replaced, so nothing is saved.
+  EXPECT_EQ(Run({"einrichten", home()}), 1);
+  EXPECT_FALSE(fs::exists(first + "-3"));
 }
 
 TEST_F(TaluvekTest, EinrichtenKeepsTheDrivesOfTheDriveTable) {
@@ -402,7 +441,8 @@ TEST_F(TaluvekTest, ProjektUsageErrors) {
            {"projekt", "setzen", "4711", "ProBez=--fehlt"},
        }) {
     EXPECT_EQ(Run(args), 2) << args.back();
-    EXPECT_NE(err().find("Aufruf:"), std::string::npos) << args.back();
+    EXPECT_EQ(err().rfind("taluvek projekt", 0), 0u) << err();
+    EXPECT_EQ(LineCount(err()), 1u) << err();
   }
   EXPECT_EQ(Stored("4711", "ProBez"),
             Variant("Neubau Kindergarten Sonnenschein"));
@@ -450,7 +490,7 @@ TEST_F(TaluvekTest, AufrufReportsFalseAndWrongCalls) {
       {{"aufruf", "sProjektNr=1", "2"}, "nach sProjektNr=1"},
       {{"aufruf", "--jsn", "lProjektId"}, "unbekannte Option"},
       {{"aufruf", "bProjektRead", "0", "--nul"}, "'--nul' ist kein Argument"},
-      {{"aufruf", "--skript"}, "--skript ohne DATEI"},
+      {{"aufruf", "--skript"}, "--skript ohne Wert"},
   };
   for (const auto& [args, message] : wrong) {
     EXPECT_EQ(Run(args), 2) << message;
@@ -582,9 +622,14 @@ TEST_F(TaluvekTest, WithoutAnInstallationNothingIsCreated) {
   EXPECT_EQ(Run({"aufruf", "bProjektRead", "0", "4711"}), 1);
   EXPECT_TRUE(fs::is_empty(home())) << "the settings home got files";
 
-  for (const char* command : {"projekt", "aufruf", "sprache"}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{
+           {"projekt", "zeigen", "4711"},
+           {"aufruf", "lProjektId"},
+           {"sprache", "export", "-", "--sprache", "2"}}) {
+    const std::string& command = args[0];
     testing::ScopedEnv missing("TARVANO_HOME", File("vertippt"));
-    EXPECT_EQ(Run({command, "zeigen", "4711"}), 1) << command;
+    EXPECT_EQ(Run(args), 1) << command;
     EXPECT_EQ(err(), "taluvek: der Einstellungsordner " + File("vertippt") +
                          " fehlt (TARVANO_HOME); \"taluvek einrichten "
                          "ORDNER\" richtet eine Installation ein\n");
@@ -600,32 +645,83 @@ TEST_F(TaluvekTest, WithoutAnInstallationNothingIsCreated) {
   EXPECT_TRUE(fs::is_empty(home()));
 }
 
+// Every command of the parser, as the words that call it.
+void CollectCommands(const CLI::App& command, std::vector<std::string> words,
+                     std::vector<std::vector<std::string>>* all) {
+  all->push_back(words);
+  for (const CLI::App* sub : CommandsOf(command)) {
+    std::vector<std::string> longer = words;
+    longer.push_back(sub->get_name());
+    CollectCommands(*sub, longer, all);
+  }
+}
+
 TEST_F(TaluvekTest, HelpOnEveryCommand) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{
-           {"--help"},
-           {"einrichten", "--help"},
-           {"projekt", "--help"},
-           {"projekt", "setzen", "4711", "-h"},
-           {"aufruf", "--help"},
-           {"aufruf", "bProjektRead", "--help"},
-           {"sprache", "--help"},
-       }) {
+  GlobalOptions options;
+  std::vector<std::vector<std::string>> calls;
+  CollectCommands(MakeTaluvekCommandLine(options)->root(), {}, &calls);
+  EXPECT_GT(calls.size(), 30u);
+  // Help comes first, whatever else is given or missing.
+  calls.push_back({"projekt", "setzen", "4711", "-h"});
+  calls.push_back({"aufruf", "bProjektRead", "--help"});
+  calls.push_back({"einrichten", "--gruppe", "x", "--help"});
+  for (std::vector<std::string>& args : calls) {
+    if (args.empty() || args.back() != "-h") args.push_back("--help");
     std::string shown;
     for (const std::string& arg : args) shown += arg + " ";
     EXPECT_EQ(Run(args), 0) << shown;
     EXPECT_EQ(out().rfind("Aufruf: taluvek ", 0), 0u) << shown;
     EXPECT_EQ(err(), "") << shown;
   }
+  EXPECT_EQ(Run({"--help"}), 0);
+  EXPECT_NE(out().find("  --version      die Version\n"), std::string::npos);
 }
 
+// A usage error is one line: what is wrong, the nearest known word when
+// one was mistyped, and where the help is; never the help itself.
 TEST_F(TaluvekTest, UsageErrorsOfTheCommand) {
-  EXPECT_EQ(Run({}), 2);
-  EXPECT_EQ(Run({"demo"}), 2);
-  EXPECT_NE(err().find("unbekannter Befehl 'demo'"), std::string::npos);
-  EXPECT_EQ(Run({"--ini"}), 2);
-  EXPECT_EQ(Run({"--verbose", "projekt"}), 2);
-  EXPECT_EQ(Run({"sprache"}), 2);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+      {{}, "taluvek: BEFEHL fehlt (einrichten, projekt, aufruf, sprache, "},
+      {{"demo"}, "taluvek: unbekannter Befehl 'demo' (Hilfe: taluvek --help)"},
+      {{"projket", "zeigen", "4711"},
+       "taluvek: unbekannter Befehl 'projket', meinten Sie 'projekt'? "
+       "(Hilfe: taluvek --help)"},
+      {{"projekt", "zeign", "4711"},
+       "taluvek projekt: unbekannter Befehl 'zeign', meinten Sie 'zeigen'? "
+       "(Hilfe: taluvek projekt --help)"},
+      {{"projekt"}, "taluvek projekt: BEFEHL fehlt (zeigen, setzen, "},
+      {{"verwaltung", "ann"}, "meinten Sie 'an'?"},
+      {{"einrichten", "x", "--beispile"},
+       "taluvek einrichten: unbekannte Option '--beispile', meinten Sie "
+       "'--beispiel'? (Hilfe: taluvek einrichten --help)"},
+      {{"projekt", "zeigen", "4711", "--jsn=1"},
+       "unbekannte Option '--jsn', meinten Sie '--json'?"},
+      {{"--inii=x", "projekt"}, "meinten Sie '--ini'?"},
+      {{"aufruf", "--jsn", "lProjektId"}, "meinten Sie '--json'?"},
+      {{"--verbose", "projekt"}, "taluvek: unbekannte Option '--verbose' ("},
+      {{"einrichten"}, "taluvek einrichten: ORDNER fehlt (Hilfe: "},
+      {{"--ini"}, "taluvek: --ini ohne Wert (Hilfe: taluvek --help)"},
+      {{"projekt", "zeigen", "--id"}, "taluvek projekt zeigen: --id ohne Wert"},
+      {{"projekt", "zeigen", "4711", "4712"}, "überzähliges Argument '4712'"},
+      {{"projekt", "zeigen", "--id", "1", "--id", "2"}, "--id mehr als einmal"},
+      {{"projekt", "liste", "--json=nein"}, "falscher Wert für --json ("},
+      {{"projekt", "zeigen", "--", "4711", "--json"},
+       "überzähliges Argument '--json'"},
+      {{"sprache"}, "taluvek sprache: BEFEHL fehlt (export, import)"},
+  };
+  for (const auto& [args, message] : wrong) {
+    EXPECT_EQ(Run(args), 2) << message;
+    EXPECT_NE(err().find(message), std::string::npos) << err();
+    EXPECT_EQ(LineCount(err()), 1u) << err();
+    EXPECT_EQ(out(), "");
+  }
+  EXPECT_FALSE(fs::exists(File("Tarvano.INI")));
+}
+
+TEST_F(TaluvekTest, VersionIsTheLibrarys) {
+  ASSERT_EQ(Run({"--version"}), 0);
+  EXPECT_EQ(out(), "taluvek (vx_taluvek) " VX_TALUVEK_VERSION "\n");
+  EXPECT_EQ(err(), "");
 }
 
 }  // namespace

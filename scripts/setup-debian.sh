@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           libbenchmark-dev locales clang libclang-rt-14-dev libcrypt-dev
-          libssl-dev libgettextpo-dev gettext libglib2.0-dev
-          pybind11-dev python3-dev python3-pytest
+          libssl-dev libgettextpo-dev gettext libglib2.0-dev libcli11-dev
+          help2man man-db pybind11-dev python3-dev python3-pytest
           dpkg-dev file pkgconf binutils)
 missing=()
 for p in "${packages[@]}"; do
