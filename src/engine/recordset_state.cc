@@ -19,7 +19,8 @@ constexpr size_t kLookahead = 1;
 
 constexpr size_t kBookmarkBytes = 8;
 
-// Whether `sql` is only a table's name ("Projekt", "[Projekt Daten]").
+}  // namespace
+
 bool IsBareTableName(std::string_view given) {
   const std::string trimmed = Trim(given);
   std::string_view sql = trimmed;
@@ -35,6 +36,8 @@ bool IsBareTableName(std::string_view given) {
   }
   return true;
 }
+
+namespace {
 
 void BindStored(sqlite3_stmt* stmt, int index, const StoredValue& value) {
   switch (value.kind) {

@@ -126,6 +126,10 @@ std::vector<size_t> AssignedTableColumns(const RecordsetCursor& state);
 // Every table column the statement reads, one each.
 std::vector<size_t> ReadTableColumns(const RecordsetCursor& state);
 
+// Whether `sql` is only a table's name ("Projekt", "[Projekt Daten]"),
+// which opens a recordset on all the table's rows.
+bool IsBareTableName(std::string_view sql);
+
 // Opens a recordset of `type` on the dialect statement (or table name)
 // `sql` of `connection`.
 std::shared_ptr<Recordset> OpenRecordsetOn(

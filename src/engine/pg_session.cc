@@ -1,0 +1,252 @@
+#include "engine/pg_session.h"
+
+#include <cstring>
+
+#include "engine/connection.h"
+#include "engine/dao_errors.h"
+#include "vx_taluvek/error.h"
+
+namespace vx::dao {
+
+namespace {
+
+// What every link runs once it is connected.  The names live in the
+// session's own temporary schema: nothing is written into the database,
+// and statements reach them only qualified, as the translation writes them.
+constexpr const char* kSetUp = R"sql(
+SET DateStyle = 'ISO, YMD';
+SET IntervalStyle = 'postgres';
+SET lock_timeout = '5000ms';
+CREATE COLLATION pg_temp.vx_nocase
+  (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
+CREATE FUNCTION pg_temp.ucase(anyelement) RETURNS text LANGUAGE sql IMMUTABLE
+  AS $$SELECT upper(CAST($1 AS text) COLLATE "und-x-icu")$$;
+CREATE FUNCTION pg_temp.lcase(anyelement) RETURNS text LANGUAGE sql IMMUTABLE
+  AS $$SELECT lower(CAST($1 AS text) COLLATE "und-x-icu")$$;
+CREATE FUNCTION pg_temp.len(anyelement) RETURNS integer LANGUAGE sql IMMUTABLE
+  AS $$SELECT length(CAST($1 AS text))$$;
+CREATE FUNCTION pg_temp.mid(anyelement, integer) RETURNS text LANGUAGE sql
+  IMMUTABLE AS $$SELECT substr(CAST($1 AS text), $2)$$;
+CREATE FUNCTION pg_temp.mid(anyelement, integer, integer) RETURNS text
+  LANGUAGE sql IMMUTABLE AS $$SELECT substr(CAST($1 AS text), $2, $3)$$;
+CREATE FUNCTION pg_temp.vx_left(anyelement, integer) RETURNS text
+  LANGUAGE sql IMMUTABLE AS $$SELECT left(CAST($1 AS text), $2)$$;
+CREATE FUNCTION pg_temp.vx_right(anyelement, integer) RETURNS text
+  LANGUAGE sql IMMUTABLE AS $$SELECT right(CAST($1 AS text), $2)$$;
+CREATE FUNCTION pg_temp.nz(anyelement) RETURNS text LANGUAGE sql IMMUTABLE
+  AS $$SELECT coalesce(CAST($1 AS text), '')$$;
+CREATE FUNCTION pg_temp.nz(anycompatible, anycompatible) RETURNS anycompatible
+  LANGUAGE sql IMMUTABLE AS $$SELECT coalesce($1, $2)$$;
+CREATE FUNCTION pg_temp.iif(boolean, anycompatible, anycompatible)
+  RETURNS anycompatible LANGUAGE sql IMMUTABLE
+  AS $$SELECT CASE WHEN $1 THEN $2 ELSE $3 END$$;
+CREATE FUNCTION pg_temp.iif(double precision, anycompatible, anycompatible)
+  RETURNS anycompatible LANGUAGE sql IMMUTABLE
+  AS $$SELECT CASE WHEN $1 <> 0 THEN $2 ELSE $3 END$$;
+CREATE FUNCTION pg_temp.year(timestamp) RETURNS integer LANGUAGE sql IMMUTABLE
+  AS $$SELECT CAST(extract(year FROM $1) AS integer)$$;
+CREATE FUNCTION pg_temp.month(timestamp) RETURNS integer LANGUAGE sql IMMUTABLE
+  AS $$SELECT CAST(extract(month FROM $1) AS integer)$$;
+CREATE FUNCTION pg_temp.day(timestamp) RETURNS integer LANGUAGE sql IMMUTABLE
+  AS $$SELECT CAST(extract(day FROM $1) AS integer)$$;
+CREATE FUNCTION pg_temp.vx_intdiv(double precision, double precision)
+  RETURNS bigint LANGUAGE sql IMMUTABLE
+  AS $$SELECT CASE WHEN round($2) = 0 THEN NULL
+                   ELSE CAST(trunc(round($1) / round($2)) AS bigint) END$$;
+)sql";
+
+// The name in the first pair of quotes of a server message.
+std::string QuotedName(const char* message) {
+  if (message == nullptr) return "";
+  const char* open = std::strchr(message, '"');
+  if (open == nullptr) return "";
+  const char* close = std::strchr(open + 1, '"');
+  return close == nullptr ? "" : std::string(open + 1, close);
+}
+
+// The connection text without anything that looks like a password, for
+// error descriptions.
+std::string ServerOf(const std::string& conninfo, PGconn* conn) {
+  if (conn != nullptr && PQdb(conn) != nullptr && PQdb(conn)[0] != '\0') {
+    return PQdb(conn);
+  }
+  return conninfo.find("password") == std::string::npos ? conninfo : "";
+}
+
+}  // namespace
+
+void RaisePgError(PGconn* conn, const PGresult* result, std::string_view sql) {
+  if (PQstatus(conn) != CONNECTION_OK) {
+    RaiseDao(kErrConnectionFailed, {PQdb(conn) == nullptr ? "" : PQdb(conn)});
+  }
+  const char* state =
+      result == nullptr ? nullptr : PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  const std::string code = state == nullptr ? "" : state;
+  const char* primary =
+      result == nullptr ? nullptr : PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+  const char* column =
+      result == nullptr ? nullptr : PQresultErrorField(result, PG_DIAG_COLUMN_NAME);
+  if (code == "23505") RaiseDao(kErrDuplicateValue);
+  if (code == "42P01") RaiseDao(kErrTableNotFound, {QuotedName(primary)});
+  if (code == "42703") RaiseDao(kErrTooFewParameters, {"1"});
+  if (code == "42883") RaiseDao(kErrUndefinedFunction, {QuotedName(primary)});
+  if (code == "42601") RaiseDao(kErrSyntax, {sql});
+  if (code == "42P07") RaiseDao(kErrTableExists, {QuotedName(primary)});
+  if (code == "55P03" || code == "40P01" || code == "40001" || code == "57014") {
+    RaiseDao(kErrLocked);
+  }
+  if (code == "42501" || code == "25006") RaiseDao(kErrReadOnly);
+  if (code == "23502") {
+    RaiseDao(kErrRequiredField, {column == nullptr ? "" : column});
+  }
+  if (code == "23503") RaiseDao(kErrRelatedRecordRequired, {""});
+  if (code == "23514") {
+    const std::string rule = primary == nullptr ? "" : primary;
+    RaiseDao(kErrValidationRule, {rule, column == nullptr ? "" : column});
+  }
+  if (code == "22001") RaiseDao(kErrFieldTooSmall);
+  if (code == "22003") RaiseDao(kErrNumericOverflow);
+  if (code.rfind("22", 0) == 0) RaiseDao(kErrConversion);
+  if (code.rfind("08", 0) == 0 || code == "57P01") {
+    RaiseDao(kErrConnectionFailed, {PQdb(conn) == nullptr ? "" : PQdb(conn)});
+  }
+  const std::string message =
+      primary != nullptr ? primary : PQerrorMessage(conn);
+  RaiseDao(kErrReserved, {code + ": " + message});
+}
+
+// ---- PgLink ----
+
+PgLink::PgLink(const std::string& conninfo) : conninfo_(conninfo) {
+  conn_ = PQconnectdb(conninfo.c_str());
+  if (PQstatus(conn_) != CONNECTION_OK) {
+    const std::string message = PQerrorMessage(conn_);
+    const std::string server = ServerOf(conninfo, conn_);
+    PQfinish(conn_);
+    conn_ = nullptr;
+    if (message.find("does not exist") != std::string::npos &&
+        message.find("database") != std::string::npos) {
+      RaiseDao(kErrFileNotFound, {server});
+    }
+    RaiseDao(kErrConnectionFailed, {server});
+  }
+  PgResult result(PQexec(conn_, kSetUp));
+  if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
+    try {
+      RaisePgError(conn_, result.get(), "");
+    } catch (...) {
+      PQfinish(conn_);
+      conn_ = nullptr;
+      throw;
+    }
+  }
+}
+
+PgLink::~PgLink() {
+  if (conn_ != nullptr) PQfinish(conn_);
+}
+
+void PgLink::SetScope(const std::string& scope) {
+  if (scope_ && *scope_ == scope) return;
+  PgParam value;
+  value.value = scope;
+  Run("SELECT set_config('vx.vid', $1, false)", {value});
+  scope_ = scope;
+}
+
+namespace {
+
+// libpq's arrays for `params`.
+struct ParamArrays {
+  explicit ParamArrays(const std::vector<PgParam>& params) {
+    values.reserve(params.size());
+    for (const PgParam& p : params) {
+      values.push_back(p.null ? nullptr : p.value.c_str());
+      lengths.push_back(static_cast<int>(p.value.size()));
+      formats.push_back(p.binary ? 1 : 0);
+    }
+  }
+  int count() const { return static_cast<int>(values.size()); }
+  std::vector<const char*> values;
+  std::vector<int> lengths;
+  std::vector<int> formats;
+};
+
+}  // namespace
+
+PgResult PgLink::Run(std::string_view sql, const std::vector<PgParam>& params) {
+  const std::string text(sql);
+  const ParamArrays arrays(params);
+  PgResult result(PQexecParams(conn_, text.c_str(), arrays.count(), nullptr,
+                               arrays.values.data(), arrays.lengths.data(),
+                               arrays.formats.data(), 0));
+  const ExecStatusType status = PQresultStatus(result.get());
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+    if (transaction != nullptr) ForgetScope();
+    RaisePgError(conn_, result.get(), sql);
+  }
+  return result;
+}
+
+void PgLink::Command(const char* sql) {
+  PgResult result(PQexec(conn_, sql));
+  if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
+    RaisePgError(conn_, result.get(), sql);
+  }
+}
+
+void PgLink::Send(std::string_view sql, const std::vector<PgParam>& params) {
+  const std::string text(sql);
+  const ParamArrays arrays(params);
+  if (PQsendQueryParams(conn_, text.c_str(), arrays.count(), nullptr,
+                        arrays.values.data(), arrays.lengths.data(),
+                        arrays.formats.data(), 0) == 0 ||
+      PQsetSingleRowMode(conn_) == 0) {
+    RaisePgError(conn_, nullptr, sql);
+  }
+}
+
+const std::map<int, std::string>& PgLink::ColumnsOf(Oid table) {
+  auto found = table_columns_.find(table);
+  if (found != table_columns_.end()) return found->second;
+  PgParam oid;
+  oid.value = std::to_string(table);
+  PgResult result = Run(
+      "SELECT attnum, attname FROM pg_catalog.pg_attribute "
+      "WHERE attrelid = $1 AND attnum > 0 AND NOT attisdropped",
+      {oid});
+  std::map<int, std::string>& columns = table_columns_[table];
+  for (int r = 0; r < PQntuples(result.get()); ++r) {
+    columns[std::atoi(PQgetvalue(result.get(), r, 0))] = PQgetvalue(result.get(), r, 1);
+  }
+  return columns;
+}
+
+// ---- PgSession ----
+
+std::shared_ptr<PgSession> PgSession::ForThread(const std::string& conninfo) {
+  thread_local std::map<std::string, std::weak_ptr<PgSession>> sessions;
+  std::weak_ptr<PgSession>& slot = sessions[conninfo];
+  std::shared_ptr<PgSession> session = slot.lock();
+  if (!session) {
+    session = std::make_shared<PgSession>(conninfo);
+    slot = session;
+  }
+  return session;
+}
+
+PgLink& PgSession::Acquire(const void* owner) {
+  for (const std::unique_ptr<PgLink>& link : links_) {
+    if (link->transaction == owner && owner != nullptr) {
+      if (link->stream != nullptr) link->stream->Drain();
+      return *link;
+    }
+  }
+  for (const std::unique_ptr<PgLink>& link : links_) {
+    if (link->stream == nullptr && link->transaction == nullptr) return *link;
+  }
+  links_.push_back(std::make_unique<PgLink>(conninfo_));
+  return *links_.back();
+}
+
+}  // namespace vx::dao
