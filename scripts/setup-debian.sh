@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           libbenchmark-dev locales clang libclang-rt-14-dev libcrypt-dev
-          libssl-dev libgettextpo-dev gettext libglib2.0-dev)
+          libssl-dev libgettextpo-dev gettext libglib2.0-dev
+          libpq-dev postgresql-15 postgresql-contrib)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \

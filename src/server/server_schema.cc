@@ -1,0 +1,49 @@
+#include "server/server_schema.h"
+
+#include "server/pg_statement.h"
+
+namespace vx::server {
+
+namespace {
+
+void RunScript(PGconn* connection, const char* name) {
+  for (const SchemaScriptEntry& entry : ServerSchemaScripts()) {
+    if (entry.name == name) {
+      RunStatement(connection, std::string(entry.script));
+      return;
+    }
+  }
+  RunStatement(connection, std::string("SELECT 'missing server script ") + name + "'::int");
+}
+
+}  // namespace
+
+void ApplySchema(PGconn* connection) {
+  PgTransaction transaction(connection);
+  RunStatement(connection, "SET LOCAL client_min_messages = error");
+  RunStatement(connection, "SELECT pg_advisory_xact_lock(hashtext('vx_taluvek schema'))");
+  const bool superuser =
+      RunForValue(connection, "SELECT rolsuper FROM pg_roles WHERE rolname = current_user") == "t";
+  RunScript(connection, "00_rollen");
+  // The tables are made by their owner; a non-superuser borrows the owner's
+  // role for that and gives it back at the end.
+  if (!superuser) RunStatement(connection, "GRANT vx_eigentuemer TO CURRENT_USER");
+  RunStatement(connection, "SET LOCAL ROLE vx_eigentuemer");
+  for (const char* name : {"10_gemeinsam", "20_dateien", "30_zugriff", "90_rechte"}) {
+    RunScript(connection, name);
+  }
+  RunStatement(connection, "RESET ROLE");
+  if (!superuser) {
+    RunStatement(connection, "GRANT vx_benutzer TO CURRENT_USER");
+    RunStatement(connection, "REVOKE vx_eigentuemer FROM CURRENT_USER");
+  }
+  transaction.Commit();
+}
+
+void GrantWork(PGconn* connection, const std::string& login_role) {
+  RunStatement(connection, "SET client_min_messages = error");
+  RunStatement(connection, "GRANT vx_benutzer TO " + QuoteIdentifier(connection, login_role));
+  RunStatement(connection, "RESET client_min_messages");
+}
+
+}  // namespace vx::server
