@@ -244,12 +244,8 @@ struct PgDatabaseState {
   void CheckOpen() const {
     if (!open) RaiseDao(kErrObjectInvalid);
   }
-  // A link for a statement of this object, scoped to it.
-  PgLink& Link() {
-    PgLink& link = session->Acquire(this);
-    link.SetScope(scope);
-    return link;
-  }
+  // A link for a statement of this object.
+  PgLink& Link() { return session->Acquire(this); }
 };
 
 struct PgRecordsetState final : RecordsetCursor, PgStream {
@@ -491,21 +487,14 @@ class ServerDatabase final : public DatabaseBackend {
     try {
       work();
     } catch (...) {
-      // A rollback also restores the settings the transaction changed.
       link.transaction = nullptr;
-      link.ForgetScope();
       if (link.stream != nullptr) link.stream->Drain();
       PQclear(PQexec(link.get(), "ROLLBACK"));
       throw;
     }
     link.transaction = nullptr;
     if (link.stream != nullptr) link.stream->Drain();
-    try {
-      link.Command("COMMIT");
-    } catch (...) {
-      link.ForgetScope();
-      throw;
-    }
+    link.Command("COMMIT");
   }
 
   const std::string& Name() const override {
@@ -644,10 +633,10 @@ std::shared_ptr<Database> OpenServerDatabase(const std::string& conninfo,
                                              const std::string& name,
                                              int32_t vid, bool read_only) {
   auto state = std::make_shared<PgDatabaseState>();
-  state->session = PgSession::ForThread(conninfo);
+  state->scope = vid < 0 ? "" : std::to_string(vid);
+  state->session = PgSession::ForThread(conninfo, state->scope);
   state->name = name;
   state->vid = vid < 0 ? 0 : vid;
-  state->scope = vid < 0 ? "" : std::to_string(vid);
   state->read_only = read_only;
   state->Link();  // reaches the server now: a failure shows at the open
   return std::make_shared<Database>(std::make_unique<ServerDatabase>(std::move(state)));
@@ -657,10 +646,8 @@ PGconn* ServerConnection(const std::string& conninfo) {
   // Kept for the thread, as the engine objects of the thread are.
   thread_local std::map<std::string, std::shared_ptr<PgSession>> kept;
   std::shared_ptr<PgSession>& session = kept[conninfo];
-  if (!session) session = PgSession::ForThread(conninfo);
-  PgLink& link = session->Acquire(nullptr);
-  link.SetScope("");
-  return link.get();
+  if (!session) session = PgSession::ForThread(conninfo, "");
+  return session->Acquire(nullptr).get();
 }
 
 }  // namespace vx::dao

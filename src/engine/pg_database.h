@@ -3,13 +3,14 @@
 // promises.
 //
 // An object stands for one file's rows, or for the whole server database.
-// Each of its statements runs with the setting vx.vid at the file's number
-// (pg_session.h), so that the server's row-level security shows and takes
-// that file's rows only.  Statements are translated for the server
-// (sql_dialect.h), which refuses any call of a function the dialect does not
-// know and any name of the server's catalogue: no statement can reach the
-// setting.  A statement that begins with "@" goes to the server as written;
-// through a file's object it must still pass that check.
+// A file's statements run on connections bound to the file's number when
+// they start (pg_session.h), so that the server's row-level security shows
+// and takes that file's rows only, whatever a statement does to its
+// settings.  Besides, statements are translated for the server
+// (sql_dialect.h), which refuses any call of a function the dialect does
+// not know and any name of the server's catalogue.  A statement that begins
+// with "@" goes to the server as written; through a file's object it must
+// still pass that check.
 //
 // Recordsets read their rows as they move (single-row mode).  A dynaset on
 // one table reads each row's position (ctid) and version (xmin) in hidden

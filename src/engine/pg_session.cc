@@ -1,5 +1,6 @@
 #include "engine/pg_session.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/connection.h"
@@ -49,6 +50,14 @@ CREATE FUNCTION pg_temp.month(timestamp) RETURNS integer LANGUAGE sql IMMUTABLE
   AS $$SELECT CAST(extract(month FROM $1) AS integer)$$;
 CREATE FUNCTION pg_temp.day(timestamp) RETURNS integer LANGUAGE sql IMMUTABLE
   AS $$SELECT CAST(extract(day FROM $1) AS integer)$$;
+CREATE FUNCTION pg_temp.vx_sort(text) RETURNS bytea LANGUAGE sql IMMUTABLE
+  AS $$SELECT convert_to(replace(translate(lower($1 COLLATE "und-x-icu"),
+                                           'äöü', 'aou'), 'ß', 'ss')
+                         || chr(1) || lower($1 COLLATE "und-x-icu"), 'UTF8')$$;
+CREATE FUNCTION pg_temp.vx_sort(varchar) RETURNS bytea LANGUAGE sql IMMUTABLE
+  AS $$SELECT pg_temp.vx_sort(CAST($1 AS text))$$;
+CREATE FUNCTION pg_temp.vx_sort(anyelement) RETURNS anyelement
+  LANGUAGE sql IMMUTABLE AS $$SELECT $1$$;
 CREATE FUNCTION pg_temp.vx_intdiv(double precision, double precision)
   RETURNS bigint LANGUAGE sql IMMUTABLE
   AS $$SELECT CASE WHEN round($2) = 0 THEN NULL
@@ -117,15 +126,24 @@ void RaisePgError(PGconn* conn, const PGresult* result, std::string_view sql) {
 
 // ---- PgLink ----
 
-PgLink::PgLink(const std::string& conninfo) : conninfo_(conninfo) {
-  conn_ = PQconnectdb(conninfo.c_str());
+PgLink::PgLink(const std::string& conninfo, const std::string& scope) {
+  // The connection text may be a URI: expanded as the database name, with
+  // the binding to the file after it.
+  const std::string options = "-c vx.vid=" + scope;
+  const char* keywords[] = {"dbname", scope.empty() ? nullptr : "options", nullptr};
+  const char* values[] = {conninfo.c_str(), options.c_str(), nullptr};
+  conn_ = PQconnectdbParams(keywords, values, 1);
   if (PQstatus(conn_) != CONNECTION_OK) {
     const std::string message = PQerrorMessage(conn_);
     const std::string server = ServerOf(conninfo, conn_);
+    const std::string database = PQdb(conn_) == nullptr ? "" : PQdb(conn_);
     PQfinish(conn_);
     conn_ = nullptr;
-    if (message.find("does not exist") != std::string::npos &&
-        message.find("database") != std::string::npos) {
+    // The server's refusal of an unknown database names it in quotes, in
+    // whichever language the server speaks.
+    if (message.find("FATAL") != std::string::npos && !database.empty() &&
+        (message.find("\"" + database + "\"") != std::string::npos ||
+         message.find("»" + database + "«") != std::string::npos)) {
       RaiseDao(kErrFileNotFound, {server});
     }
     RaiseDao(kErrConnectionFailed, {server});
@@ -144,14 +162,6 @@ PgLink::PgLink(const std::string& conninfo) : conninfo_(conninfo) {
 
 PgLink::~PgLink() {
   if (conn_ != nullptr) PQfinish(conn_);
-}
-
-void PgLink::SetScope(const std::string& scope) {
-  if (scope_ && *scope_ == scope) return;
-  PgParam value;
-  value.value = scope;
-  Run("SELECT set_config('vx.vid', $1, false)", {value});
-  scope_ = scope;
 }
 
 namespace {
@@ -182,7 +192,6 @@ PgResult PgLink::Run(std::string_view sql, const std::vector<PgParam>& params) {
                                arrays.formats.data(), 0));
   const ExecStatusType status = PQresultStatus(result.get());
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-    if (transaction != nullptr) ForgetScope();
     RaisePgError(conn_, result.get(), sql);
   }
   return result;
@@ -224,14 +233,22 @@ const std::map<int, std::string>& PgLink::ColumnsOf(Oid table) {
 
 // ---- PgSession ----
 
-std::shared_ptr<PgSession> PgSession::ForThread(const std::string& conninfo) {
-  thread_local std::map<std::string, std::weak_ptr<PgSession>> sessions;
-  std::weak_ptr<PgSession>& slot = sessions[conninfo];
+std::shared_ptr<PgSession> PgSession::ForThread(const std::string& conninfo,
+                                                const std::string& scope) {
+  constexpr size_t kKeptScopes = 4;
+  thread_local std::map<std::pair<std::string, std::string>,
+                        std::weak_ptr<PgSession>> sessions;
+  thread_local std::vector<std::shared_ptr<PgSession>> recent;
+  std::weak_ptr<PgSession>& slot = sessions[{conninfo, scope}];
   std::shared_ptr<PgSession> session = slot.lock();
   if (!session) {
-    session = std::make_shared<PgSession>(conninfo);
+    session = std::make_shared<PgSession>(conninfo, scope);
     slot = session;
   }
+  auto kept = std::find(recent.begin(), recent.end(), session);
+  if (kept != recent.end()) recent.erase(kept);
+  recent.insert(recent.begin(), session);
+  if (recent.size() > kKeptScopes) recent.pop_back();
   return session;
 }
 
@@ -245,7 +262,7 @@ PgLink& PgSession::Acquire(const void* owner) {
   for (const std::unique_ptr<PgLink>& link : links_) {
     if (link->stream == nullptr && link->transaction == nullptr) return *link;
   }
-  links_.push_back(std::make_unique<PgLink>(conninfo_));
+  links_.push_back(std::make_unique<PgLink>(conninfo_, scope_));
   return *links_.back();
 }
 

@@ -15,9 +15,11 @@
 //   pg_temp.vx_nocase             compares texts without regard to case
 //   ucase, lcase, len, mid, vx_left, vx_right, nz, iif, year, month, day,
 //   vx_intdiv                     the dialect's functions
-// The setting vx.vid scopes a link's statements to one file's rows (the
-// server's row-level security): the link keeps what it set, and sets it
-// again only when a statement of another scope comes.
+// A session's links see one file's rows or the whole database: a file's
+// links start with the setting vx.vid at the file's number (a start-up
+// option), which binds them to it for good (the server's row-level
+// security refuses every statement once the setting differs from what it
+// was at the start).  So each file a thread works on has links of its own.
 
 #ifndef VX_ENGINE_PG_SESSION_H_
 #define VX_ENGINE_PG_SESSION_H_
@@ -58,19 +60,15 @@ using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
 
 class PgLink {
  public:
-  // Connects and sets the link up.  Raises 3024 when the server has no
+  // Connects, bound to `scope` ("" for the whole database, else a file's
+  // number), and sets the link up.  Raises 3024 when the server has no
   // such database, 3151 for any other failure to connect.
-  explicit PgLink(const std::string& conninfo);
+  PgLink(const std::string& conninfo, const std::string& scope);
   ~PgLink();
   PgLink(const PgLink&) = delete;
   PgLink& operator=(const PgLink&) = delete;
 
   PGconn* get() const { return conn_; }
-
-  // Sets vx.vid to `scope` ("" for the whole database) unless it is set.
-  void SetScope(const std::string& scope);
-  // Forgets what vx.vid holds (after a rollback, which restores it).
-  void ForgetScope() { scope_.reset(); }
 
   // Runs one statement and returns its result.  Raises the engine's error
   // for a failure (RaisePgError).
@@ -88,27 +86,29 @@ class PgLink {
 
  private:
   PGconn* conn_ = nullptr;
-  std::string conninfo_;
-  std::optional<std::string> scope_;
   std::map<Oid, std::map<int, std::string>> table_columns_;
 };
 
 class PgSession {
  public:
-  // The session of this thread for `conninfo`; made on first use, kept
-  // while any database object uses it.
-  static std::shared_ptr<PgSession> ForThread(const std::string& conninfo);
+  // The session of this thread for `conninfo` and `scope`; made on first
+  // use, kept while any database object uses it and for the last few
+  // scopes the thread used (a file opened again finds its links).
+  static std::shared_ptr<PgSession> ForThread(const std::string& conninfo,
+                                              const std::string& scope);
 
-  explicit PgSession(std::string conninfo) : conninfo_(std::move(conninfo)) {}
+  PgSession(std::string conninfo, std::string scope)
+      : conninfo_(std::move(conninfo)), scope_(std::move(scope)) {}
 
   // A link for a statement of `owner`: the one its transaction runs on
   // (whose stream is drained first), else a free one, else a new one.
   PgLink& Acquire(const void* owner);
 
-  const std::string& conninfo() const { return conninfo_; }
+  const std::string& scope() const { return scope_; }
 
  private:
   std::string conninfo_;
+  std::string scope_;
   std::vector<std::unique_ptr<PgLink>> links_;
 };
 

@@ -570,6 +570,12 @@ class Translator {
           --left;
         }
         if (t.IsWord("BETWEEN") ? IsNumber(i + 1) : NumbersOnly(i + 1)) continue;
+        // The server refuses a collation for anything but a text: only
+        // where a text literal says the operand is one.
+        if (server_ && !(t.IsWord("BETWEEN") ? i + 1 < end_ && IsText(tokens_[i + 1])
+                                              : HasText(i + 1))) {
+          continue;
+        }
         AddCollation(left, kFoldingCollation);
       } else if (server_ && t.IsWord("LIKE")) {
         // The server's LIKE heeds case: ILIKE under a collation that knows
@@ -594,9 +600,19 @@ class Translator {
     return true;
   }
 
+  // Whether the group in parentheses at `open` holds a text literal.
+  bool HasText(size_t open) const {
+    if (open >= end_ || match_[open] == kNone) return false;
+    for (size_t k = open + 1; k < match_[open]; ++k) {
+      if (IsText(tokens_[k])) return true;
+    }
+    return false;
+  }
+
   void PlanComparison(size_t i) {
     const size_t right = i + 1;
     if (IsNumber(right)) return;
+    if (server_ && !IsText(tokens_[right])) return;
     if (At(right + 1) != nullptr && At(right + 1)->IsWord("COLLATE")) return;
     const Token& r = tokens_[right];
     // A date is digits and marks, ordered alike under every collation; an
@@ -639,7 +655,15 @@ class Translator {
                             (depth_[k] == depth && tokens_[k].IsSymbol(")"));
         if (!closes && (depth_[k] != depth || !EndsSortTerm(tokens_[k]))) continue;
         if (term != kNone && k > term && (closes || !tokens_[k].IsWord("COLLATE"))) {
-          AddCollation(k - 1, kFoldingCollation);
+          if (!server_) {
+            AddCollation(k - 1, kFoldingCollation);
+          } else if (tokens_[i - 1].IsWord("ORDER") &&
+                     !(k == term + 1 && tokens_[term].kind == TokenKind::kNumber)) {
+            // The server sorts by the session's sort key, which folds a
+            // text and leaves any other value as it is.
+            before_[term] += "pg_temp.vx_sort(";
+            after_[k - 1] += ")";
+          }
         }
         if (closes) break;
         const Token& t = tokens_[k];
