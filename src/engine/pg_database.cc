@@ -551,19 +551,32 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
 
   PgLink* link = &state_->Link();
   PgResult first;
-  auto send = [&](const std::string& statement) {
-    rs->sql = statement;
-    link->Send(statement, params);
-    first.reset(PQgetResult(link->get()));
-    const ExecStatusType status = PQresultStatus(first.get());
-    return status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK;
-  };
   auto finish = [&] {
     while (PGresult* rest = PQgetResult(link->get())) PQclear(rest);
   };
+  auto send = [&](const std::string& statement) {
+    rs->sql = statement;
+    for (int attempt = 0;; ++attempt) {
+      link->Send(statement, params);
+      first.reset(PQgetResult(link->get()));
+      const ExecStatusType status = PQresultStatus(first.get());
+      if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) return true;
+      const char* code = PQresultErrorField(first.get(), PG_DIAG_SQLSTATE);
+      if (attempt > 0 || code == nullptr || std::string_view(code) != "0A000") {
+        return false;
+      }
+      // A table changed since the statement was prepared on this link.
+      finish();
+      link->Unprepare(statement);
+    }
+  };
   bool ok = false;
   if (!dynaset_text.empty()) {
-    ok = send(dynaset_text);
+    try {
+      ok = send(dynaset_text);
+    } catch (const Error&) {
+      ok = false;  // the server refused to prepare it
+    }
     if (ok) {
       rs->updatable = true;
     } else {

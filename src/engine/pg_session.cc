@@ -139,11 +139,13 @@ PgLink::PgLink(const std::string& conninfo, const std::string& scope) {
     const std::string database = PQdb(conn_) == nullptr ? "" : PQdb(conn_);
     PQfinish(conn_);
     conn_ = nullptr;
-    // The server's refusal of an unknown database names it in quotes, in
-    // whichever language the server speaks.
-    if (message.find("FATAL") != std::string::npos && !database.empty() &&
-        (message.find("\"" + database + "\"") != std::string::npos ||
-         message.find("»" + database + "«") != std::string::npos)) {
+    // The server's refusal of an unknown database, in either language the
+    // suite's servers speak.
+    if (!database.empty() &&
+        (message.find("database \"" + database + "\" does not exist") !=
+             std::string::npos ||
+         message.find("Datenbank »" + database + "« existiert nicht") !=
+             std::string::npos)) {
       RaiseDao(kErrFileNotFound, {server});
     }
     RaiseDao(kErrConnectionFailed, {server});
@@ -205,14 +207,37 @@ void PgLink::Command(const char* sql) {
 }
 
 void PgLink::Send(std::string_view sql, const std::vector<PgParam>& params) {
+  // Prepared statements kept per link; past this many they are dropped.
+  constexpr size_t kPreparedLimit = 256;
   const std::string text(sql);
+  auto found = prepared_.find(text);
+  if (found == prepared_.end()) {
+    if (prepared_.size() >= kPreparedLimit) {
+      Command("DEALLOCATE ALL");
+      prepared_.clear();
+    }
+    const std::string name = "vx" + std::to_string(++prepared_count_);
+    PgResult prepared(PQprepare(conn_, name.c_str(), text.c_str(),
+                                static_cast<int>(params.size()), nullptr));
+    if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) {
+      RaisePgError(conn_, prepared.get(), sql);
+    }
+    found = prepared_.emplace(text, name).first;
+  }
   const ParamArrays arrays(params);
-  if (PQsendQueryParams(conn_, text.c_str(), arrays.count(), nullptr,
-                        arrays.values.data(), arrays.lengths.data(),
-                        arrays.formats.data(), 0) == 0 ||
+  if (PQsendQueryPrepared(conn_, found->second.c_str(), arrays.count(),
+                          arrays.values.data(), arrays.lengths.data(),
+                          arrays.formats.data(), 0) == 0 ||
       PQsetSingleRowMode(conn_) == 0) {
     RaisePgError(conn_, nullptr, sql);
   }
+}
+
+void PgLink::Unprepare(const std::string& sql) {
+  auto found = prepared_.find(sql);
+  if (found == prepared_.end()) return;
+  PQclear(PQexec(conn_, ("DEALLOCATE " + found->second).c_str()));
+  prepared_.erase(found);
 }
 
 const std::map<int, std::string>& PgLink::ColumnsOf(Oid table) {

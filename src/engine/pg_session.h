@@ -75,8 +75,13 @@ class PgLink {
   PgResult Run(std::string_view sql, const std::vector<PgParam>& params);
   // Runs an internal statement without parameters (BEGIN, COMMIT).
   void Command(const char* sql);
-  // Sends one statement whose rows come one by one (PQgetResult).
+  // Sends one statement whose rows come one by one (PQgetResult).  The
+  // statement is prepared on the link the first time it comes, so that the
+  // server plans it once.
   void Send(std::string_view sql, const std::vector<PgParam>& params);
+  // Forgets the prepared form of `sql` (the server refused it after a
+  // change of a table).
+  void Unprepare(const std::string& sql);
 
   // The names of a table's columns by number, read once per link.
   const std::map<int, std::string>& ColumnsOf(Oid table);
@@ -87,6 +92,8 @@ class PgLink {
  private:
   PGconn* conn_ = nullptr;
   std::map<Oid, std::map<int, std::string>> table_columns_;
+  std::map<std::string, std::string> prepared_;  // statement -> its name
+  int prepared_count_ = 0;
 };
 
 class PgSession {

@@ -247,6 +247,33 @@ bool IsServerCatalogName(std::string_view name) {
   return upper.rfind("PG_", 0) == 0 || upper == "INFORMATION_SCHEMA";
 }
 
+// Every text that equals `text` without regard to case, ASCII letters
+// included: the server's comparison of a column with them is exact, so
+// that an index on the column serves it.  Nothing when there are more than
+// `limit`.
+std::optional<std::vector<std::string>> AllCaseVariants(std::string_view text,
+                                                        size_t limit) {
+  std::optional<std::vector<std::string>> forms = CaseVariants(text, limit);
+  if (!forms) return std::nullopt;
+  std::vector<std::string> all;
+  for (const std::string& form : *forms) {
+    std::vector<std::string> expanded{form};
+    for (size_t k = 0; k < form.size(); ++k) {
+      const char c = form[k];
+      if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) continue;
+      if (all.size() + expanded.size() * 2 > limit) return std::nullopt;
+      const size_t count = expanded.size();
+      for (size_t f = 0; f < count; ++f) {
+        std::string other = expanded[f];
+        other[k] = static_cast<char>(c ^ 0x20);  // the other case of an ASCII letter
+        expanded.push_back(std::move(other));
+      }
+    }
+    all.insert(all.end(), expanded.begin(), expanded.end());
+  }
+  return all;
+}
+
 class Translator {
  public:
   Translator(std::string_view sql, std::vector<Token> tokens, Target target)
@@ -614,6 +641,10 @@ class Translator {
     if (IsNumber(right)) return;
     if (server_ && !IsText(tokens_[right])) return;
     if (At(right + 1) != nullptr && At(right + 1)->IsWord("COLLATE")) return;
+    if (server_) {
+      PlanServerComparison(i);
+      return;
+    }
     const Token& r = tokens_[right];
     // A date is digits and marks, ordered alike under every collation; an
     // index on a date column (BINARY) serves it.
@@ -638,6 +669,26 @@ class Translator {
     } else {
       AddCollation(i - 1, kFoldingCollation);
     }
+  }
+
+  // On the server a text compared for equality with a literal is compared
+  // exactly with each of the literal's case forms, which an index serves;
+  // other comparisons fold case through the session's collation.
+  void PlanServerComparison(size_t i) {
+    const size_t right = i + 1;
+    if (IsEquality(tokens_[i]) && IsWholeOperand(right) && EndsOperand(tokens_[i - 1]) &&
+        !(i > 1 && tokens_[i - 2].IsWord("COLLATE"))) {
+      std::optional<std::vector<std::string>> forms =
+          AllCaseVariants(Unquote(tokens_[right]), kMaxCaseVariants);
+      if (forms && forms->size() == 1) return;  // no letter with case forms
+      if (forms) {
+        replacement_[i] =
+            tokens_[i].IsSymbol("=") || tokens_[i].IsSymbol("==") ? "IN (" : "NOT IN (";
+        variants_[right] = std::move(*forms);
+        return;
+      }
+    }
+    AddCollation(i - 1, kFoldingCollation);
   }
 
   // Each term of ORDER BY and GROUP BY sorts and groups texts through the
