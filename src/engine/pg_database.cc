@@ -443,14 +443,12 @@ void PgRecordsetState::WriteRow(bool adding) {
   }
 }
 
+// The object's state lives as long as this object or one of its
+// recordsets, as a file stays open while a recordset on it does.
 class ServerDatabase final : public DatabaseBackend {
  public:
   explicit ServerDatabase(std::shared_ptr<PgDatabaseState> state)
       : state_(std::move(state)) {}
-
-  ~ServerDatabase() override {
-    if (state_->open) Close();
-  }
 
   std::shared_ptr<Recordset> OpenRecordset(const std::string& sql,
                                            RecordsetType type) override;
