@@ -7,6 +7,7 @@
 
 #include "engine/dao_errors.h"
 #include "engine/database.h"
+#include "engine/engine_test_util.h"
 #include "engine/recordset.h"
 #include "server/file_table.h"
 #include "server/server_test_util.h"
@@ -16,16 +17,8 @@
 namespace vx {
 namespace {
 
+using dao::testing::ErrorOf;
 using testing::Installation;
-
-int32_t ErrorOf(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const Error& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 class ServerDatabasesTest : public ::testing::Test {
  protected:

@@ -26,7 +26,7 @@ class FileDatabase final : public DatabaseBackend {
     return OpenRecordsetOn(connection_, sql, type);
   }
 
-  int32_t Execute(const std::string& sql) override {
+  int32_t Execute(const std::string& sql, bool in_transaction) override {
     connection_->CheckOpen();
     const TranslatedStatement translated = TranslateStatement(sql);
     if (translated.kind == StatementKind::kSelect) {
@@ -41,7 +41,7 @@ class FileDatabase final : public DatabaseBackend {
       }
       changes = sqlite3_changes(connection_->handle());
     };
-    if (in_transaction_) {
+    if (in_transaction) {
       run();
     } else {
       connection_->InWriteTransaction(run);
@@ -56,14 +56,7 @@ class FileDatabase final : public DatabaseBackend {
   void InTransaction(const std::function<void()>& work) override {
     connection_->CheckOpen();
     if (connection_->read_only()) RaiseDao(kErrReadOnly);
-    in_transaction_ = true;
-    try {
-      connection_->InWriteTransaction(work);
-    } catch (...) {
-      in_transaction_ = false;
-      throw;
-    }
-    in_transaction_ = false;
+    connection_->InWriteTransaction(work);
   }
 
   const std::string& Name() const override {
@@ -75,7 +68,6 @@ class FileDatabase final : public DatabaseBackend {
 
  private:
   std::shared_ptr<Connection> connection_;
-  bool in_transaction_ = false;
 };
 
 }  // namespace
@@ -109,7 +101,7 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const std::string& sql,
 }
 
 void Database::Execute(const std::string& sql, const Variant& /*options*/) {
-  records_affected_ = backend_->Execute(sql);
+  records_affected_ = backend_->Execute(sql, in_transaction_);
 }
 
 void Database::InTransaction(const std::function<void()>& work) {

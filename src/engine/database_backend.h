@@ -22,8 +22,9 @@ class DatabaseBackend {
   // As Database::OpenRecordset, with the type checked.
   virtual std::shared_ptr<Recordset> OpenRecordset(const std::string& sql,
                                                    RecordsetType type) = 0;
-  // As Database::Execute; returns the rows changed.
-  virtual int32_t Execute(const std::string& sql) = 0;
+  // As Database::Execute, within the running transaction when
+  // `in_transaction`; returns the rows changed.
+  virtual int32_t Execute(const std::string& sql, bool in_transaction) = 0;
   // As Database::InTransaction, when no transaction runs yet.
   virtual void InTransaction(const std::function<void()>& work) = 0;
   // Raises 3420 when closed.

@@ -453,7 +453,8 @@ class ServerDatabase final : public DatabaseBackend {
   std::shared_ptr<Recordset> OpenRecordset(const std::string& sql,
                                            RecordsetType type) override;
 
-  int32_t Execute(const std::string& sql) override {
+  // A transaction runs on the link that the object's statements take.
+  int32_t Execute(const std::string& sql, bool /*in_transaction*/) override {
     state_->CheckOpen();
     std::string text;
     std::vector<PgParam> params;
