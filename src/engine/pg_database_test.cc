@@ -23,7 +23,8 @@ class PgDatabaseTest : public ::testing::Test {
   void SetUp() override {
     cluster_ = PgCluster::Shared();
     if (cluster_ == nullptr) GTEST_SKIP() << PgCluster::WhyNot();
-    conninfo_ = cluster_->ConnectionString(cluster_->NewDatabase());
+    database_ = cluster_->NewDatabase();
+    conninfo_ = cluster_->ConnectionString(database_);
     db_ = OpenServerDatabase(conninfo_, "Dummy.VX3DB", kWholeDatabase, false);
     db_->Execute(
         "CREATE TABLE Projekt (Id COUNTER PRIMARY KEY, ProNr TEXT(20) NOT NULL, "
@@ -43,6 +44,7 @@ class PgDatabaseTest : public ::testing::Test {
   }
 
   PgCluster* cluster_ = nullptr;
+  std::string database_;
   std::string conninfo_;
   std::shared_ptr<Database> db_;
 };
@@ -268,6 +270,16 @@ TEST_F(PgDatabaseTest, FailuresCarryTheEnginesNumbers) {
   EXPECT_EQ(ErrorOf([&] { read_only->Execute("DELETE FROM Projekt"); }), kErrReadOnly);
   read_only->Close();
   EXPECT_EQ(ErrorOf([&] { read_only->Name(); }), kErrObjectInvalid);
+}
+
+TEST_F(PgDatabaseTest, ALostConnectionIsReportedOnceAndThenMadeAnew) {
+  Insert("1", "a");
+  cluster_->RunAsSuperuser(
+      "SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+      "WHERE datname = current_database() AND pid <> pg_backend_pid()",
+      database_);
+  EXPECT_EQ(ErrorOf([&] { Count("1 = 1"); }), kErrConnectionFailed);
+  EXPECT_EQ(Count("1 = 1"), 1);
 }
 
 TEST_F(PgDatabaseTest, NothingReachesTheServersSettingsOrCatalogue) {

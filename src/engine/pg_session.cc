@@ -278,6 +278,12 @@ std::shared_ptr<PgSession> PgSession::ForThread(const std::string& conninfo,
 }
 
 PgLink& PgSession::Acquire(const void* owner) {
+  // A link the server dropped (a restart, a network failure) is given up
+  // once nothing uses it, so that the next statement connects anew.
+  std::erase_if(links_, [](const std::unique_ptr<PgLink>& link) {
+    return PQstatus(link->get()) != CONNECTION_OK && link->stream == nullptr &&
+           link->transaction == nullptr;
+  });
   for (const std::unique_ptr<PgLink>& link : links_) {
     if (link->transaction == owner && owner != nullptr) {
       if (link->stream != nullptr) link->stream->Drain();
