@@ -9,6 +9,7 @@
 #include "cli/einrichten.h"
 #include "cli/outcome.h"
 #include "cli/projekt_befehl.h"
+#include "cli/server_befehl.h"
 #include "cli/sprache.h"
 #include "cli/benutzer_befehl.h"
 #include "cli/terminal_login.h"
@@ -28,7 +29,9 @@ constexpr const char* kUsage =
     "\n"
     "Befehle:\n"
     "  einrichten ORDNER   richtet in ORDNER eine vollständige\n"
-    "                      Beispielinstallation ein\n"
+    "                      Beispielinstallation ein; mit --server VERBINDUNG\n"
+    "                      auf einem PostgreSQL-Server\n"
+    "  server uebernehmen  bringt die Daten der Installation auf den Server\n"
     "  projekt ...         zeigt, ändert, sperrt und entsperrt ein Projekt\n"
     "  aufruf ...          ruft ein Mitglied von cls_Projekt spät gebunden auf,\n"
     "                      einzeln oder als Skript\n"
@@ -135,7 +138,11 @@ int RunTaluvek(const std::vector<std::string>& args, std::ostream& out,
       !SettingsHomeExists(err)) {
     return kExitFailed;
   }
-  if (command == "einrichten") return RunEinrichten(rest, out, err);
+  if (command == "einrichten") {
+    return AsksForServer(rest) ? RunEinrichtenMitServer(rest, out, err)
+                               : RunEinrichten(rest, out, err);
+  }
+  if (command == "server") return RunServer(rest, out, err);
   if (command == "projekt") return RunProjekt(rest, out, err);
   if (command == "aufruf") return RunAufruf(rest, out, err);
   if (command == "sprache") return RunSprache(rest, out, err);

@@ -16,28 +16,43 @@ void RunScript(PGconn* connection, const char* name) {
   RunStatement(connection, std::string("SELECT 'missing server script ") + name + "'::int");
 }
 
-}  // namespace
-
-void ApplySchema(PGconn* connection) {
+// Runs `work` in one transaction as the tables' owner.  A non-superuser
+// borrows the owner's role for that and gives it back at the end, keeping
+// only the working role.
+template <typename Work>
+void AsOwner(PGconn* connection, const Work& work) {
   PgTransaction transaction(connection);
   RunStatement(connection, "SET LOCAL client_min_messages = error");
   RunStatement(connection, "SELECT pg_advisory_xact_lock(hashtext('vx_taluvek schema'))");
   const bool superuser =
       RunForValue(connection, "SELECT rolsuper FROM pg_roles WHERE rolname = current_user") == "t";
   RunScript(connection, "00_rollen");
-  // The tables are made by their owner; a non-superuser borrows the owner's
-  // role for that and gives it back at the end.
   if (!superuser) RunStatement(connection, "GRANT vx_eigentuemer TO CURRENT_USER");
   RunStatement(connection, "SET LOCAL ROLE vx_eigentuemer");
-  for (const char* name : {"10_gemeinsam", "20_dateien", "30_zugriff", "90_rechte"}) {
-    RunScript(connection, name);
-  }
+  work();
+  RunScript(connection, "30_zugriff");
+  RunScript(connection, "90_rechte");
   RunStatement(connection, "RESET ROLE");
   if (!superuser) {
     RunStatement(connection, "GRANT vx_benutzer TO CURRENT_USER");
     RunStatement(connection, "REVOKE vx_eigentuemer FROM CURRENT_USER");
   }
   transaction.Commit();
+}
+
+}  // namespace
+
+void ApplySchema(PGconn* connection) {
+  AsOwner(connection, [&] {
+    RunScript(connection, "10_gemeinsam");
+    RunScript(connection, "20_dateien");
+  });
+}
+
+void AddToSchema(PGconn* connection, const std::vector<std::string>& statements) {
+  AsOwner(connection, [&] {
+    for (const std::string& statement : statements) RunStatement(connection, statement);
+  });
 }
 
 void GrantWork(PGconn* connection, const std::string& login_role) {

@@ -37,6 +37,13 @@ const std::vector<SchemaScriptEntry>& ServerSchemaScripts();
 // not of vx_eigentuemer).  Raises kErrServerCall when the server refuses.
 void ApplySchema(PGconn* connection);
 
+// Runs `statements` (tables or columns the suite's data need beyond the
+// schema) as the tables' owner, then brings row-level security and the
+// working role's rights up to date for them: a new table with a column vid
+// is held to the connection's file like the others.  One transaction; the
+// connection as for ApplySchema.
+void AddToSchema(PGconn* connection, const std::vector<std::string>& statements);
+
 // Makes `login_role` a member of vx_benutzer, so that the suite may work
 // through it.  The connection as for ApplySchema.
 void GrantWork(PGconn* connection, const std::string& login_role);
