@@ -384,11 +384,11 @@ void PgRecordsetState::Update() {
 
 void PgRecordsetState::WriteRow(bool adding) {
   PgLink& target = database->Link();
-  const std::map<int, std::string>& names = target.ColumnsOf(table_oid);
   auto name_of = [&](size_t column) {
-    auto found = names.find(attnums[column]);
-    if (found == names.end()) RaiseDao(kErrObjectInvalid);
-    return QuoteName(found->second);
+    const std::string name = target.ColumnName(table_oid, attnums[column]);
+    // The column went since the recordset read it.
+    if (name.empty()) RaiseDao(kErrTooFewParameters, {"1"});
+    return QuoteName(name);
   };
   const std::vector<size_t> assigned = AssignedTableColumns(*this);
   std::vector<PgParam> params;

@@ -240,20 +240,27 @@ void PgLink::Unprepare(const std::string& sql) {
   prepared_.erase(found);
 }
 
-const std::map<int, std::string>& PgLink::ColumnsOf(Oid table) {
-  auto found = table_columns_.find(table);
-  if (found != table_columns_.end()) return found->second;
-  PgParam oid;
-  oid.value = std::to_string(table);
-  PgResult result = Run(
-      "SELECT attnum, attname FROM pg_catalog.pg_attribute "
-      "WHERE attrelid = $1 AND attnum > 0 AND NOT attisdropped",
-      {oid});
-  std::map<int, std::string>& columns = table_columns_[table];
-  for (int r = 0; r < PQntuples(result.get()); ++r) {
-    columns[std::atoi(PQgetvalue(result.get(), r, 0))] = PQgetvalue(result.get(), r, 1);
+std::string PgLink::ColumnName(Oid table, int column) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    auto found = table_columns_.find(table);
+    if (found != table_columns_.end()) {
+      auto name = found->second.find(column);
+      if (name != found->second.end()) return name->second;
+      if (attempt > 0) break;
+      table_columns_.erase(found);
+    }
+    PgParam oid;
+    oid.value = std::to_string(table);
+    PgResult result = Run(
+        "SELECT attnum, attname FROM pg_catalog.pg_attribute "
+        "WHERE attrelid = $1 AND attnum > 0 AND NOT attisdropped",
+        {oid});
+    std::map<int, std::string>& columns = table_columns_[table];
+    for (int r = 0; r < PQntuples(result.get()); ++r) {
+      columns[std::atoi(PQgetvalue(result.get(), r, 0))] = PQgetvalue(result.get(), r, 1);
+    }
   }
-  return columns;
+  return "";
 }
 
 // ---- PgSession ----

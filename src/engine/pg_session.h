@@ -83,8 +83,10 @@ class PgLink {
   // change of a table).
   void Unprepare(const std::string& sql);
 
-  // The names of a table's columns by number, read once per link.
-  const std::map<int, std::string>& ColumnsOf(Oid table);
+  // The name of column number `column` of a table; the table's names are
+  // read once per link, and again for a column added since.  Empty when
+  // the table has no such column.
+  std::string ColumnName(Oid table, int column);
 
   PgStream* stream = nullptr;        // rows still coming, or none
   const void* transaction = nullptr;  // whose transaction runs here
