@@ -165,6 +165,12 @@ TEST_F(ServerDatabasesTest, StatementsForTheServerAsItIsRunUntranslatedOnTheWhol
   EXPECT_EQ(all->RecordsAffected(), 10);
   auto rs = all->OpenRecordset("@SELECT sum(menge)::integer AS s FROM tabmassen");
   EXPECT_EQ(CLng(rs->Fields()["s"].Value()), 55);
+  // One statement per call there too: the server refuses a second.
+  EXPECT_EQ(ErrorOf([&] { all->Execute("@DELETE FROM tabmassen; DELETE FROM vxdateien"); }),
+            dao::kErrSyntax);
+  EXPECT_EQ(ErrorOf([&] { all->OpenRecordset("@SELECT 1; DELETE FROM tabmassen"); }),
+            dao::kErrSyntax);
+  EXPECT_EQ(CLng(all->OpenRecordset("SELECT Count(*) FROM TabMassen")->Fields()[0].Value()), 10);
   DbHandle a = Open(kFileA);
   EXPECT_EQ(ErrorOf([&] { a->OpenRecordset("@SELECT sum(menge)::integer FROM tabmassen"); }),
             dao::kErrSyntax);
