@@ -66,6 +66,18 @@ Connection Connect(const std::string& connection_string) {
   return connection;
 }
 
+// A login that row-level security does not hold sees every file's rows:
+// the installation works, but its files are not kept apart.
+void WarnIfUnbound(PGconn* connection, std::ostream& err) {
+  if (server::RunForValue(connection,
+                          "SELECT rolsuper OR rolbypassrls FROM pg_roles "
+                          "WHERE rolname = current_user") == "t") {
+    err << "Warnung: die Verbindung meldet sich als Superuser oder mit BYPASSRLS an; "
+           "so hält die Zeilensicherheit die Dateien nicht auseinander. Die Suite "
+           "sollte mit einer Rolle arbeiten, die nur Mitglied von vx_benutzer ist.\n";
+  }
+}
+
 std::string Upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -315,6 +327,7 @@ int RunServer(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
   try {
     Connection server = Connect(connection);
+    WarnIfUnbound(server.get(), err);
     server::ApplySchema(server.get());
     MoveFiles(server.get(), FindFiles(), out);
     SwitchToServer(SettingsFileOfHome(), connection);
@@ -358,6 +371,7 @@ int RunEinrichtenMitServer(const std::vector<std::string>& args, std::ostream& o
     // The server first: an installation is only made for a server that
     // can take it.
     Connection server = Connect(*connection);
+    WarnIfUnbound(server.get(), err);
     if (server::RunForValue(server.get(), "SELECT to_regclass('projekt') IS NOT NULL") == "t" &&
         server::RunForValue(server.get(), "SELECT EXISTS (SELECT FROM projekt)") == "t") {
       err << "taluvek einrichten: die Datenbank des Servers enthält schon Projekte; "

@@ -193,6 +193,12 @@ TEST_F(ServerBefehlTest, UebernehmenMovesEveryRowOfTheSampleInstallationAndCheck
                                 "SELECT octet_length(DateiBLOB) FROM VXFiles WHERE "
                                 "Dateiname = '4711__Brief.VX3BR' AND Dateityp = 'TEXTE'"),
             "14");
+  // A table only the file had is held to its files like the others.
+  EXPECT_EQ(server::RunForValue(server.get(),
+                                "SELECT relrowsecurity AND relforcerowsecurity FROM pg_class "
+                                "WHERE relname = 'eigene'"),
+            "t");
+  EXPECT_EQ(err_.str().find("Warnung"), std::string::npos);
   // New rows number on after the moved ones.
   EXPECT_EQ(server::RunForValue(server.get(),
                                 "INSERT INTO Projekt (ProNr) VALUES ('neu') RETURNING Id"),
@@ -253,9 +259,19 @@ TEST_F(ServerBefehlTest, EinrichtenMitServerLoadsTheSharedDataOntoAnEmptyDatabas
   EXPECT_NE(settings.find("DatenbankArt=2"), std::string::npos);
   EXPECT_EQ(settings.find("password"), std::string::npos);
 
+  EXPECT_EQ(err_.str().find("Warnung"), std::string::npos);
+
   EXPECT_EQ(Run({"einrichten", File("zweites"), "--server", connection}), 1);
   EXPECT_NE(err_.str().find("schon Projekte"), std::string::npos) << err_.str();
   EXPECT_FALSE(std::filesystem::exists(File("zweites")));
+
+  // A superuser's connection works but is told that it sees every file.
+  const std::string other = cluster->NewDatabase();
+  ASSERT_EQ(Run({"einrichten", File("drittes"), "--server",
+                 cluster->ConnectionString(other, PgCluster::kSuperuser)}),
+            0)
+      << err_.str();
+  EXPECT_NE(err_.str().find("Warnung"), std::string::npos);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "server/server_schema.h"
 
 #include "server/pg_statement.h"
+#include "vx_taluvek/error.h"
 
 namespace vx::server {
 
@@ -13,7 +14,7 @@ void RunScript(PGconn* connection, const char* name) {
       return;
     }
   }
-  RunStatement(connection, std::string("SELECT 'missing server script ") + name + "'::int");
+  Raise(kErrFileNotFound, std::string("the server schema script ") + name + " is missing");
 }
 
 // Runs `work` in one transaction as the tables' owner.  A non-superuser

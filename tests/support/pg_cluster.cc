@@ -10,9 +10,11 @@
 #include <cerrno>
 #include <chrono>
 #include <clocale>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -95,6 +97,13 @@ bool shared_tried = false;
 
 }  // namespace
 
+struct PgCluster::Keeper {
+  std::thread thread;
+  std::mutex mutex;
+  std::condition_variable wakes;
+  bool done = false;
+};
+
 bool PgCluster::Available(std::string* why_not) {
   for (const char* program : {"initdb", "postgres"}) {
     if (access(Binary(program).c_str(), X_OK) != 0) {
@@ -148,10 +157,19 @@ PgCluster::PgCluster() : owner_pid_(getpid()) {
                          user, folder_, false);
     if (initdb < 0 || WaitFor(initdb) != 0) throw std::runtime_error("initdb failed");
 
-    server_pid_ = Spawn({Binary("postgres"), "-D", data, "-k", folder_, "-p", kPort, "-c",
-                         "listen_addresses=", "-c", "fsync=off", "-c", "synchronous_commit=off",
-                         "-c", "full_page_writes=off", "-c", "shared_buffers=16MB"},
-                        user, folder_, true);
+    const std::vector<std::string> server = {
+        Binary("postgres"), "-D", data, "-k", folder_, "-p", kPort, "-c", "listen_addresses=",
+        "-c", "fsync=off", "-c", "synchronous_commit=off", "-c", "full_page_writes=off",
+        "-c", "shared_buffers=16MB"};
+    std::promise<pid_t> started;
+    std::future<pid_t> pid = started.get_future();
+    keeper_ = new Keeper;
+    keeper_->thread = std::thread([&, keeper = keeper_, promise = std::move(started)]() mutable {
+      promise.set_value(Spawn(server, user, folder_, true));
+      std::unique_lock<std::mutex> lock(keeper->mutex);
+      keeper->wakes.wait(lock, [keeper] { return keeper->done; });
+    });
+    server_pid_ = pid.get();
     if (server_pid_ < 0) throw std::runtime_error("cannot start the server");
 
     const std::string probe = ConnectionString("postgres", kSuperuser);
@@ -186,6 +204,16 @@ void PgCluster::Stop() {
     kill(server_pid_, SIGQUIT);
     WaitFor(server_pid_);
     server_pid_ = -1;
+  }
+  if (keeper_ != nullptr) {
+    {
+      std::lock_guard<std::mutex> lock(keeper_->mutex);
+      keeper_->done = true;
+    }
+    keeper_->wakes.notify_one();
+    keeper_->thread.join();
+    delete keeper_;
+    keeper_ = nullptr;
   }
   if (!folder_.empty()) {
     std::error_code ignored;

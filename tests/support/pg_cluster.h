@@ -5,7 +5,10 @@
 // the second test user when the tests run as root (PostgreSQL refuses to run
 // as root).  It is stopped at once (immediate shutdown) and its folder
 // removed when the object is destroyed; should the test program die first,
-// the server follows it (parent-death signal).
+// the server follows it (parent-death signal).  The server is started from
+// a thread of the cluster's own that lives as long as the cluster, since
+// that signal follows the thread that forked, and tests run code on
+// short-lived threads.
 //
 // Starting takes about a second, so a test program shares one cluster:
 // `PgCluster::Shared()` starts it on first use and stops it at exit.
@@ -90,6 +93,11 @@ class PgCluster {
   void Stop();
 
   std::string folder_;
+  // The thread that is the server's parent; ends after the server.  A
+  // forked child of the test leaves it alone (it is not there, and its
+  // locks are in whatever state the fork caught them).
+  struct Keeper;
+  Keeper* keeper_ = nullptr;
   pid_t server_pid_ = -1;
   pid_t owner_pid_ = -1;  // forked children must not stop the server
   int databases_made_ = 0;

@@ -6,9 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <thread>
 
 namespace vx::testing {
 namespace {
@@ -45,6 +48,15 @@ TEST(PgClusterTest, AForkedChildThatExitsLeavesTheSharedClusterRunning) {
   if (child == 0) std::exit(0);  // runs the static destructors in the child
   ASSERT_GT(child, 0);
   waitpid(child, nullptr, 0);
+  EXPECT_EQ(PQping(cluster->ConnectionString().c_str()), PQPING_OK);
+}
+
+TEST(PgClusterTest, AClusterStartedOnAThreadThatEndedKeepsRunning) {
+  std::string why_not;
+  if (!PgCluster::Available(&why_not)) GTEST_SKIP() << why_not;
+  std::unique_ptr<PgCluster> cluster;
+  std::thread([&] { cluster = std::make_unique<PgCluster>(); }).join();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_EQ(PQping(cluster->ConnectionString().c_str()), PQPING_OK);
 }
 
