@@ -13,6 +13,7 @@
 
 #include "cli/database_backup.h"
 #include "cli/outcome.h"
+#include "cli/server_befehl.h"
 #include "config/directories.h"
 #include "data/connections.h"
 #include "data/schema_scripts.h"
@@ -36,7 +37,7 @@ constexpr const char* kCommand = "taluvek einrichten";
 
 constexpr const char* kUsage =
     "Aufruf: taluvek [--ini NAME] einrichten ORDNER [--beispiel] [--ersetzen]\n"
-    "                                [--gruppe NAME]\n"
+    "                                [--gruppe NAME] [--server VERBINDUNG]\n"
     "\n"
     "Richtet in ORDNER eine vollständige Beispielinstallation ein. ORDNER ist\n"
     "zugleich ihr Einstellungsordner (TARVANO_HOME):\n"
@@ -69,6 +70,11 @@ constexpr const char* kUsage =
     "                schreibbar, Dateien für sie les- und schreibbar; was die\n"
     "                Bibliothek später anlegt (Sperrdateien, Datenbanken,\n"
     "                Journale, Einstellungsdateien), behält Gruppe und Rechte\n"
+    "  --server VERBINDUNG\n"
+    "                die Daten liegen auf einem PostgreSQL-Server: VERBINDUNG ist\n"
+    "                ein libpq-Verbindungstext ohne Passwort (libpq liest es aus\n"
+    "                ~/.pgpass); seine Datenbank darf noch keine Projekte haben.\n"
+    "                Die Einstellungsdatei bekommt [Server] DatenbankArt=2\n"
     "  -h, --help    diese Hilfe\n"
     "\n"
     "Rückgabewert: 0 eingerichtet, 1 nicht gelungen, 2 falscher Aufruf.\n";
@@ -102,6 +108,7 @@ struct Options {
   bool beispiel = false;
   bool ersetzen = false;
   std::optional<std::string> gruppe;
+  std::optional<std::string> server;  // a connection text: server mode
 };
 
 // Host paths of the installation's parts.
@@ -563,12 +570,16 @@ void AddEinrichten(CommandLine& line) {
   CLI::App* command =
       line.Add(line.root(), "einrichten", kUsage,
                [options](const Invocation& call) {
-                 return Einrichten(*options, call);
+                 if (!options->server) return Einrichten(*options, call);
+                 return EinrichtenMitServer(
+                     *options->server, options->folder,
+                     [&] { return Einrichten(*options, call); }, call);
                });
   command->add_option("ORDNER", options->folder);
   command->add_flag("--beispiel", options->beispiel);
   command->add_flag("--ersetzen", options->ersetzen);
   command->add_option("--gruppe", options->gruppe);
+  command->add_option("--server", options->server);
 }
 
 }  // namespace vx::cli

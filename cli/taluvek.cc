@@ -10,6 +10,7 @@
 #include "cli/einrichten.h"
 #include "cli/outcome.h"
 #include "cli/projekt_befehl.h"
+#include "cli/server_befehl.h"
 #include "cli/sprache.h"
 #include "cli/terminal_login.h"
 #include "platform/module_state.h"
@@ -39,6 +40,8 @@ constexpr const char* kUsage =
     "  sprache ...         die Übersetzungen der Sprachdatenbank als PO-Datei\n"
     "  datei ...           kopiert und löscht die Dateien eines Projekts, zeigt\n"
     "                      was die Suite aus einem Dateinamen liest\n"
+    "  server uebernehmen  bringt die Daten der Installation auf einen\n"
+    "                      PostgreSQL-Server\n"
     "  benutzer, gruppe, recht, verwaltung, vererbung ...\n"
     "                      die Benutzerverwaltung: Benutzer, Gruppen, Rechte\n"
     "\n"
@@ -92,6 +95,7 @@ std::unique_ptr<CommandLine> MakeTaluvekCommandLine(GlobalOptions& options) {
   AddSprache(*line);
   AddAdministration(*line);
   AddDatei(*line);
+  AddServer(*line);
   return line;
 }
 

@@ -159,7 +159,7 @@ TEST_F(TaluvekBinaryTest, UsageErrorsVersionAndHelp) {
             "taluvek sprache export: --sprache ohne Wert (Hilfe: taluvek "
             "sprache export --help)\n"},
            {"", "taluvek: BEFEHL fehlt (einrichten, projekt, aufruf, sprache, "
-                "benutzer, gruppe, recht, verwaltung, vererbung, datei) (Hilfe: "
+                "benutzer, gruppe, recht, verwaltung, vererbung, datei, server) (Hilfe: "
                 "taluvek --help)\n"}}) {
     Outcome o = Run(args);
     EXPECT_EQ(o.code, 2) << args;

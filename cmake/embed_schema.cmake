@@ -1,6 +1,12 @@
 # Writes a C++ source that holds the text of every schema/*.sql script, so
 # that the library carries the suite's database templates itself.
-# Run with -DSCHEMA_DIR=... -DOUTPUT=...
+# Run with -DSCHEMA_DIR=... -DOUTPUT=..., and for another set of scripts
+# -DFUNCTION=... -DHEADER=... -DNAMESPACE=... (defaults: the templates').
+if(NOT FUNCTION)
+  set(FUNCTION SchemaScripts)
+  set(HEADER data/schema_scripts.h)
+  set(NAMESPACE vx)
+endif()
 file(GLOB scripts "${SCHEMA_DIR}/*.sql")
 list(SORT scripts)
 set(body "")
@@ -10,17 +16,17 @@ foreach(script ${scripts})
   string(APPEND body "    {\"${name}\", R\"vxschema(${text})vxschema\"},\n")
 endforeach()
 file(WRITE ${OUTPUT}.tmp
-"// Generated from schema/*.sql by cmake/embed_schema.cmake; do not edit.
-#include \"data/schema_scripts.h\"
+"// Generated from ${SCHEMA_DIR}/*.sql by cmake/embed_schema.cmake; do not edit.
+#include \"${HEADER}\"
 
-namespace vx {
+namespace ${NAMESPACE} {
 
-const std::vector<SchemaScriptEntry>& SchemaScripts() {
+const std::vector<SchemaScriptEntry>& ${FUNCTION}() {
   static const std::vector<SchemaScriptEntry> scripts = {
 ${body}  };
   return scripts;
 }
 
-}  // namespace vx
+}  // namespace ${NAMESPACE}
 ")
 execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different ${OUTPUT}.tmp ${OUTPUT})

@@ -11,7 +11,8 @@
 // as "x--1" (a comment that swallows the rest), two quoted texts read as
 // one, a name followed by a text read as a blob, "?" followed by a digit.
 // Besides, the output must hold no comment at all, and nothing may crash or
-// show undefined behaviour on any input.
+// show undefined behaviour on any input; the same holds of the translation
+// for the database server, which no SQLite here can prepare.
 
 #include <sqlite3.h>
 
@@ -151,5 +152,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (!SameParameters(written.parameters, apart.parameters)) std::abort();
   if (Program(written) != Program(apart)) std::abort();
+
+  // For the database server: no comment either, and the same refusal or
+  // the same parameters whatever the blanks.
+  auto for_server = [](std::string_view text, TranslatedStatement* out) -> int32_t {
+    try {
+      *out = vx::dao::TranslateStatement(text, vx::dao::Target::kServer);
+      return 0;
+    } catch (const vx::Error& e) {
+      return e.number();
+    }
+  };
+  TranslatedStatement server_written, server_apart;
+  const int32_t refused = for_server(sql, &server_written);
+  if (refused != for_server(spaced, &server_apart)) std::abort();
+  if (refused == 0) {
+    if (HasComment(server_written.sql)) std::abort();
+    if (!SameParameters(server_written.parameters, server_apart.parameters)) std::abort();
+    vx::dao::NumberParameters(server_written.sql);
+  }
   return 0;
 }

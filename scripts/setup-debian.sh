@@ -7,7 +7,8 @@ packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           libbenchmark-dev locales clang libclang-rt-14-dev libcrypt-dev
           libssl-dev libgettextpo-dev gettext libglib2.0-dev libcli11-dev
           help2man man-db pybind11-dev python3-dev python3-pytest
-          dpkg-dev file pkgconf binutils)
+          dpkg-dev file pkgconf binutils
+          libpq-dev postgresql-15 postgresql-contrib)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \

@@ -2,6 +2,7 @@
 
 #include "config/error_dialog.h"
 #include "data/server_access.h"
+#include "data/server_databases.h"
 #include "files/uexist.h"
 #include "platform/module_state.h"
 #include "translate/trt.h"
@@ -55,12 +56,19 @@ DbHandle OpenDb(const std::string& file_name, bool exclusive,
 
   DbHandle db;
   if (!file_name.empty()) {
+    int16_t mode = 0;
+    const bool on_server =
+        ResumeNextValue<bool>([&] { return IsServerMode(mode); }, false);
     int32_t last_error = 0;
     for (int i = 0; i < kOpenAttempts; ++i) {
       err.Clear();
       ResumeNext([&] {
-        db = DbEngine().OpenDatabase(file_name, Variant(exclusive), read_only,
-                                     connect);
+        if (on_server) {
+          db = OpenServerDb(file_name, !read_only.IsMissing() && CBool(read_only));
+        } else {
+          db = DbEngine().OpenDatabase(file_name, Variant(exclusive), read_only,
+                                       connect);
+        }
       });
       if (!err.IsSet() && db) break;
       ResumeNext([] { FreeDbLocks(); });

@@ -39,6 +39,9 @@ dao::DBEngine& DbEngine();
 // Opens `file_name` (full path) with the engine, handing on `exclusive` and
 // `read_only`.  A `connect` of exactly ";pwd=" is completed with the suite's
 // password in the caller's variable; any other is passed on unchanged.
+// In server mode (IsServerMode) the database object stands for the file's
+// rows on the database server instead (server_databases.h); `exclusive`
+// and the password do not apply there.
 //
 // Makes up to 8 attempts (3 when IsServerMode), with a 1 ms pause and a pass
 // of the caller's message processing between them and the hourglass pointer

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "data/connections.h"
+#include "engine/dao_errors.h"
 #include "engine/schema.h"
 #include "platform/module_state.h"
 #include "support/fake_host.h"
@@ -186,13 +187,15 @@ class ScopedServerKind {
 
 TEST_F(ConnectionsTest, OnADatabaseServerAFailingOpenEndsAfterThreeAttempts) {
   ScopedServerKind server(2);
-  std::string missing = inst.File("FEHLT.VX3DB");
+  inst.WriteSettings("[Server]\nVerbindung=host=/nonexistent/vx dbname=vx\n");
+  std::string missing = inst.File("FEHLT.VX3LV");
   RunInFreshThread([&] {
     try {
       Open(missing, true);
       FAIL() << "no error raised";
     } catch (const Error& e) {
-      EXPECT_EQ(e.number(), kErrEngineFileNotFound);  // before the existence test
+      // The server's error, before the existence test.
+      EXPECT_EQ(e.number(), dao::kErrConnectionFailed);
     }
   });
   // The third attempt ends the loop before it shows the hourglass, and

@@ -40,6 +40,12 @@ ColumnSet::ColumnSet(sqlite3* db, sqlite3_stmt* stmt, int count,
   }
 }
 
+ColumnSet::ColumnSet(std::vector<ColumnInfo> columns) : columns_(std::move(columns)) {
+  for (size_t c = 0; c < columns_.size(); ++c) {
+    by_name_.emplace(UCase(columns_[c].name), c);
+  }
+}
+
 std::optional<size_t> ColumnSet::Find(std::string_view name) const {
   auto found = by_name_.find(UCase(name));
   if (found == by_name_.end()) return std::nullopt;

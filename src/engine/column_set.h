@@ -37,6 +37,8 @@ class ColumnSet {
   // Describes the first `count` columns of `stmt`; those of table `table`
   // are writable (none when `table` is null).
   ColumnSet(sqlite3* db, sqlite3_stmt* stmt, int count, const std::string* table);
+  // Columns described elsewhere (the database server's).
+  explicit ColumnSet(std::vector<ColumnInfo> columns);
 
   size_t size() const { return columns_.size(); }
   const ColumnInfo& operator[](size_t i) const { return columns_[i]; }

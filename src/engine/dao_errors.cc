@@ -44,6 +44,7 @@ const char* Template(int32_t number) {
              "opened exclusively by another user, or you need permission to "
              "view its data.";
     case kErrTooFewParameters: return "Too few parameters. Expected |.";
+    case kErrConnectionFailed: return "ODBC--connection to '|' failed.";
     case kErrCannotExecuteSelect: return "Cannot execute a select query.";
     case kErrSyntax:
       return "Syntax error (missing operator) in query expression '|'.";

@@ -44,6 +44,7 @@ enum DaoError : int32_t {
   kErrBadBookmark = 3159,
   kErrFieldTooSmall = 3163,
   kErrFieldNotUpdatable = 3164,
+  kErrConnectionFailed = 3151,      // connection text or server
   kErrWriteConflict = 3197,
   kErrRelatedRecordRequired = 3201,
   kErrDatabaseExists = 3204,

@@ -4,6 +4,7 @@
 
 #include "engine/connection.h"
 #include "engine/dao_errors.h"
+#include "engine/database_backend.h"
 #include "engine/recordset.h"
 #include "engine/recordset_state.h"
 #include "engine/sql_dialect.h"
@@ -11,15 +12,77 @@
 
 namespace vx::dao {
 
+namespace {
+
+// A SQLite database file.
+class FileDatabase final : public DatabaseBackend {
+ public:
+  explicit FileDatabase(std::shared_ptr<Connection> connection)
+      : connection_(std::move(connection)) {}
+
+  std::shared_ptr<Recordset> OpenRecordset(const std::string& sql,
+                                           RecordsetType type) override {
+    connection_->CheckOpen();
+    return OpenRecordsetOn(connection_, sql, type);
+  }
+
+  int32_t Execute(const std::string& sql, bool in_transaction) override {
+    connection_->CheckOpen();
+    const TranslatedStatement translated = TranslateStatement(sql);
+    if (translated.kind == StatementKind::kSelect) {
+      RaiseDao(kErrCannotExecuteSelect);
+    }
+    if (connection_->read_only()) RaiseDao(kErrReadOnly);
+    int32_t changes = 0;
+    auto run = [&] {
+      Statement statement = connection_->Prepare(translated.sql);
+      statement.Bind(translated.parameters);
+      while (statement.Step()) {
+      }
+      changes = sqlite3_changes(connection_->handle());
+    };
+    if (in_transaction) {
+      run();
+    } else {
+      connection_->InWriteTransaction(run);
+    }
+    if (translated.kind == StatementKind::kDefinition) {
+      connection_->ForgetStatements();
+      changes = 0;
+    }
+    return changes;
+  }
+
+  void InTransaction(const std::function<void()>& work) override {
+    connection_->CheckOpen();
+    if (connection_->read_only()) RaiseDao(kErrReadOnly);
+    connection_->InWriteTransaction(work);
+  }
+
+  const std::string& Name() const override {
+    connection_->CheckOpen();
+    return connection_->name();
+  }
+
+  void Close() override { connection_->Close(); }
+
+ private:
+  std::shared_ptr<Connection> connection_;
+};
+
+}  // namespace
+
 Database::Database(std::shared_ptr<Connection> connection)
-    : connection_(std::move(connection)) {}
+    : backend_(std::make_unique<FileDatabase>(std::move(connection))) {}
+
+Database::Database(std::unique_ptr<DatabaseBackend> backend)
+    : backend_(std::move(backend)) {}
 
 // The file closes when its last user goes: this object or a recordset.
 Database::~Database() = default;
 
 std::shared_ptr<Recordset> Database::OpenRecordset(const std::string& sql,
                                                    const Variant& type) {
-  connection_->CheckOpen();
   RecordsetType kind = kOpenDynaset;
   if (!type.IsMissing()) {
     int32_t code = 0;
@@ -34,46 +97,22 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const std::string& sql,
     }
     kind = static_cast<RecordsetType>(code);
   }
-  return OpenRecordsetOn(connection_, sql, kind);
+  return backend_->OpenRecordset(sql, kind);
 }
 
 void Database::Execute(const std::string& sql, const Variant& /*options*/) {
-  connection_->CheckOpen();
-  const TranslatedStatement translated = TranslateStatement(sql);
-  if (translated.kind == StatementKind::kSelect) {
-    RaiseDao(kErrCannotExecuteSelect);
-  }
-  if (connection_->read_only()) RaiseDao(kErrReadOnly);
-  int32_t changes = 0;
-  auto run = [&] {
-    Statement statement = connection_->Prepare(translated.sql);
-    statement.Bind(translated.parameters);
-    while (statement.Step()) {
-    }
-    changes = sqlite3_changes(connection_->handle());
-  };
-  if (in_transaction_) {
-    run();
-  } else {
-    connection_->InWriteTransaction(run);
-  }
-  if (translated.kind == StatementKind::kDefinition) {
-    connection_->ForgetStatements();
-    changes = 0;
-  }
-  records_affected_ = changes;
+  records_affected_ = backend_->Execute(sql, in_transaction_);
 }
 
 void Database::InTransaction(const std::function<void()>& work) {
-  connection_->CheckOpen();
-  if (connection_->read_only()) RaiseDao(kErrReadOnly);
   if (in_transaction_) {
+    Name();  // 3420 when closed
     work();
     return;
   }
   in_transaction_ = true;
   try {
-    connection_->InWriteTransaction(work);
+    backend_->InTransaction(work);
   } catch (...) {
     in_transaction_ = false;
     throw;
@@ -83,11 +122,13 @@ void Database::InTransaction(const std::function<void()>& work) {
 
 int32_t Database::RecordsAffected() const { return records_affected_; }
 
-const std::string& Database::Name() const {
-  connection_->CheckOpen();
-  return connection_->name();
+const std::string& Database::Name() const { return backend_->Name(); }
+
+int32_t Database::VID() const {
+  backend_->Name();  // 3420 when closed
+  return backend_->Vid();
 }
 
-void Database::Close() { connection_->Close(); }
+void Database::Close() { backend_->Close(); }
 
 }  // namespace vx::dao

@@ -12,6 +12,7 @@
 namespace vx::dao {
 
 class Connection;
+class DatabaseBackend;
 class Recordset;
 
 // Recordset types.
@@ -24,7 +25,10 @@ enum RecordsetType : int32_t {
 
 class Database : public Object {
  public:
+  // A database file.
   explicit Database(std::shared_ptr<Connection> connection);
+  // Another store behind the same object (database_backend.h).
+  explicit Database(std::unique_ptr<DatabaseBackend> backend);
   ~Database() override;
 
   // Opens a recordset on a SELECT statement of the dialect, or on a bare
@@ -60,12 +64,17 @@ class Database : public Object {
   // The file name the database was opened with.
   const std::string& Name() const;
 
+  // On a database server, the number of the file whose rows this object
+  // sees (0 when the server does not know the file, or the object stands
+  // for the whole server database); 0 for a database file.
+  int32_t VID() const;
+
   // Closes the database: open recordsets on it become invalid (3420), the
   // lock file is released.  Closing twice raises 3420.
   void Close();
 
  private:
-  std::shared_ptr<Connection> connection_;
+  std::unique_ptr<DatabaseBackend> backend_;
   int32_t records_affected_ = 0;
   bool in_transaction_ = false;
 };

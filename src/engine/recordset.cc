@@ -7,8 +7,8 @@
 
 namespace vx::dao {
 
-using Where = RecordsetState::Where;
-using EditMode = RecordsetState::EditMode;
+using Where = RecordsetCursor::Where;
+using EditMode = RecordsetCursor::EditMode;
 
 // ---- Field ----
 
@@ -76,7 +76,7 @@ Field* Fields::Find(std::string_view name) {
 
 // ---- Recordset ----
 
-Recordset::Recordset(std::unique_ptr<RecordsetState> state)
+Recordset::Recordset(std::unique_ptr<RecordsetCursor> state)
     : state_(std::move(state)) {
   const int32_t count = static_cast<int32_t>(state_->columns->size());
   fields_.fields_.reserve(static_cast<size_t>(count));
@@ -89,7 +89,7 @@ Recordset::~Recordset() = default;
 
 int32_t Recordset::RecordCount() {
   state_->CheckOpen();
-  const RecordsetState& s = *state_;
+  const RecordsetCursor& s = *state_;
   const size_t count =
       s.finished ? s.rows.rows() : std::min(s.rows.rows(), s.reached + s.added);
   return static_cast<int32_t>(
@@ -162,7 +162,7 @@ dao::Fields& Recordset::Fields() { return fields_; }
 
 void Recordset::AddNew() {
   state_->CheckOpen();
-  if (!state_->updatable || state_->connection->read_only()) {
+  if (!state_->updatable || state_->ReadOnly()) {
     RaiseDao(kErrReadOnly);
   }
   state_->CancelEdit();
@@ -171,7 +171,7 @@ void Recordset::AddNew() {
 
 void Recordset::Edit() {
   state_->CheckOpen();
-  if (!state_->updatable || state_->connection->read_only()) {
+  if (!state_->updatable || state_->ReadOnly()) {
     RaiseDao(kErrReadOnly);
   }
   if (!state_->HasCurrentRow()) RaiseDao(kErrNoCurrentRecord);

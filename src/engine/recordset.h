@@ -23,7 +23,7 @@
 namespace vx::dao {
 
 class Recordset;
-struct RecordsetState;
+struct RecordsetCursor;
 
 class Field {
  public:
@@ -52,8 +52,8 @@ class Field {
  private:
   friend class Recordset;
   friend class Fields;
-  Field(RecordsetState* rs, int32_t index) : rs_(rs), index_(index) {}
-  RecordsetState* rs_;
+  Field(RecordsetCursor* rs, int32_t index) : rs_(rs), index_(index) {}
+  RecordsetCursor* rs_;
   int32_t index_;
 };
 
@@ -75,7 +75,7 @@ class Fields {
 
 class Recordset : public Object {
  public:
-  explicit Recordset(std::unique_ptr<RecordsetState> state);
+  explicit Recordset(std::unique_ptr<RecordsetCursor> state);
   ~Recordset() override;
 
   int32_t RecordCount();
@@ -104,7 +104,7 @@ class Recordset : public Object {
   void Close();
 
  private:
-  std::unique_ptr<RecordsetState> state_;
+  std::unique_ptr<RecordsetCursor> state_;
   dao::Fields fields_;
 };
 

@@ -19,7 +19,8 @@ constexpr size_t kLookahead = 1;
 
 constexpr size_t kBookmarkBytes = 8;
 
-// Whether `sql` is only a table's name ("Projekt", "[Projekt Daten]").
+}  // namespace
+
 bool IsBareTableName(std::string_view given) {
   const std::string trimmed = Trim(given);
   std::string_view sql = trimmed;
@@ -35,6 +36,8 @@ bool IsBareTableName(std::string_view given) {
   }
   return true;
 }
+
+namespace {
 
 void BindStored(sqlite3_stmt* stmt, int index, const StoredValue& value) {
   switch (value.kind) {
@@ -146,7 +149,7 @@ void RecordsetState::FetchUpTo(size_t count) {
   }
 }
 
-void RecordsetState::GoTo(size_t index) {
+void RecordsetCursor::GoTo(size_t index) {
   FetchUpTo(index + 1 + kLookahead);
   if (index < rows.rows()) {
     where = Where::kRow;
@@ -157,12 +160,12 @@ void RecordsetState::GoTo(size_t index) {
   }
 }
 
-void RecordsetState::CancelEdit() {
+void RecordsetCursor::CancelEdit() {
   edit = EditMode::kNone;
   for (std::optional<StoredValue>& value : buffer) value.reset();
 }
 
-ColumnType RecordsetState::TypeOf(size_t column) const {
+ColumnType RecordsetCursor::TypeOf(size_t column) const {
   const ColumnInfo& info = (*columns)[column];
   if (info.declared) return info.type;
   if (edit != EditMode::kNone && buffer[column]) {
@@ -172,7 +175,7 @@ ColumnType RecordsetState::TypeOf(size_t column) const {
   return TypeOfKind(rows.At(current, column).kind);
 }
 
-Variant RecordsetState::Value(size_t column) const {
+Variant RecordsetCursor::Value(size_t column) const {
   CheckOpen();
   if (edit != EditMode::kNone) {
     if (const std::optional<StoredValue>& value = buffer[column]) {
@@ -187,9 +190,9 @@ Variant RecordsetState::Value(size_t column) const {
                          rows.BytesOf(cell));
 }
 
-void RecordsetState::SetValue(size_t column, const Variant& value) {
+void RecordsetCursor::SetValue(size_t column, const Variant& value) {
   CheckOpen();
-  if (!updatable || connection->read_only()) RaiseDao(kErrReadOnly);
+  if (!updatable || ReadOnly()) RaiseDao(kErrReadOnly);
   if (edit == EditMode::kNone) RaiseDao(kErrUpdateWithoutEdit);
   const ColumnInfo& info = (*columns)[column];
   if (!info.writable) RaiseDao(kErrFieldNotUpdatable);
@@ -244,8 +247,18 @@ std::vector<size_t> OnePerTableColumn(const ColumnSet& columns, Take take) {
 
 }  // namespace
 
+std::vector<size_t> AssignedTableColumns(const RecordsetCursor& state) {
+  return OnePerTableColumn(*state.columns, [&](size_t c) {
+    return state.buffer[c].has_value();
+  });
+}
+
+std::vector<size_t> ReadTableColumns(const RecordsetCursor& state) {
+  return OnePerTableColumn(*state.columns, [](size_t) { return true; });
+}
+
 std::vector<size_t> RecordsetState::AssignedColumns() const {
-  return OnePerTableColumn(*columns, [&](size_t c) { return buffer[c].has_value(); });
+  return AssignedTableColumns(*this);
 }
 
 int64_t RecordsetState::WriteAdded() {
@@ -354,7 +367,7 @@ void RecordsetState::Update() {
   CancelEdit();
 }
 
-ByteArray RecordsetState::BookmarkOf(size_t row) const {
+ByteArray RecordsetCursor::BookmarkOf(size_t row) const {
   ByteArray bytes(kBookmarkBytes);
   for (size_t i = 0; i < 4; ++i) {
     bytes[i] = static_cast<uint8_t>(tag >> (8 * i));
@@ -363,7 +376,7 @@ ByteArray RecordsetState::BookmarkOf(size_t row) const {
   return bytes;
 }
 
-size_t RecordsetState::RowOfBookmark(const Variant& bookmark) const {
+size_t RecordsetCursor::RowOfBookmark(const Variant& bookmark) const {
   ByteArray bytes;
   if (const ByteArray* given = bookmark.get_if<ByteArray>()) {
     bytes = *given;
@@ -381,10 +394,14 @@ size_t RecordsetState::RowOfBookmark(const Variant& bookmark) const {
   return row;
 }
 
+uint32_t NextRecordsetTag() {
+  static std::atomic<uint32_t> next_tag{1};
+  return next_tag++;
+}
+
 std::shared_ptr<Recordset> OpenRecordsetOn(
     const std::shared_ptr<Connection>& connection, const std::string& sql,
     RecordsetType type) {
-  static std::atomic<uint32_t> next_tag{1};
   connection->CheckOpen();
   const TranslatedStatement translated = TranslateStatement(
       IsBareTableName(sql) ? "SELECT * FROM " + sql : sql);
@@ -394,7 +411,7 @@ std::shared_ptr<Recordset> OpenRecordsetOn(
 
   auto state = std::make_unique<RecordsetState>();
   state->connection = connection;
-  state->tag = next_tag++;
+  state->tag = NextRecordsetTag();
   const bool dynaset = type == kOpenDynaset || type == kOpenTable;
   if (dynaset && translated.source && !connection->read_only()) {
     const SingleTableSource& source = *translated.source;

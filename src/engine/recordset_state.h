@@ -6,7 +6,8 @@
 // once, and with it SQLite's read lock goes: a recordset on one row holds
 // no lock after it opens.
 //
-// A dynaset over one table reads each row's rowid in a hidden last column.
+// A dynaset over one table of a file reads each row's rowid in a hidden
+// last column.
 // Update writes a row only when every column this recordset read still
 // holds what it read (compared exactly), and reads the written row back by
 // its rowid, so that values the engine assigns (a counter, defaults) show.
@@ -32,13 +33,23 @@ namespace vx::dao {
 
 class Recordset;
 
-struct RecordsetState final : ConnectionClient {
-  ~RecordsetState();
+// What Recordset and Field work on, whatever store the rows come from: the
+// rows fetched so far, the position and the edit buffer.  A backend fetches
+// rows and writes the edit buffer.
+struct RecordsetCursor {
+  virtual ~RecordsetCursor() = default;
 
   // Raises 3420 when the recordset or its database is closed.
-  void CheckOpen() const;
+  virtual void CheckOpen() const = 0;
   // Fetches until `count` rows are kept or the statement is finished.
-  void FetchUpTo(size_t count);
+  virtual void FetchUpTo(size_t count) = 0;
+  // Whether the database was opened read-only.
+  virtual bool ReadOnly() const = 0;
+  // Writes the edit buffer (see recordset.h).
+  virtual void Update() = 0;
+  // Lets go of the statement; the recordset is closed.
+  virtual void Release() = 0;
+
   // Makes row `index` current, or moves past the last row.
   void GoTo(size_t index);
   void CancelEdit();
@@ -46,33 +57,18 @@ struct RecordsetState final : ConnectionClient {
   // The value of a field in the current row or the edit buffer.
   Variant Value(size_t column) const;
   void SetValue(size_t column, const Variant& value);
-  // Writes the edit buffer (see recordset.h).
-  void Update();
   // Bookmark bytes of a row, and the row of a bookmark (3159).
   ByteArray BookmarkOf(size_t row) const;
   size_t RowOfBookmark(const Variant& bookmark) const;
   // The type of a column, for expression columns from the current value.
   ColumnType TypeOf(size_t column) const;
 
-  void ConnectionClosing() override;
-  void Release();
-
-  std::shared_ptr<Connection> connection;
   bool open = true;
   uint32_t tag = 0;  // tells this recordset's bookmarks from others'
-
-  // The statement while it still has rows.
-  Statement statement;
-  bool finished = false;
-
-  // Updates: the table, how to read a row back, which rows this recordset
-  // has written (not to be taken again when the statement reaches them).
+  bool finished = false;  // every row of the statement is kept
   bool updatable = false;
-  std::optional<SingleTableSource> source;
-  std::vector<Parameter> select_list_parameters;
-  std::unordered_set<int64_t> written_rowids;
 
-  std::shared_ptr<const ColumnSet> columns;  // visible ones; the rowid follows
+  std::shared_ptr<const ColumnSet> columns;  // the visible ones
   RowStore rows;
 
   enum class Where { kBof, kRow, kEof };
@@ -85,8 +81,35 @@ struct RecordsetState final : ConnectionClient {
   EditMode edit = EditMode::kNone;
   std::vector<std::optional<StoredValue>> buffer;  // assigned values
   std::optional<size_t> last_modified;
+};
+
+// A tag for a new recordset's bookmarks.
+uint32_t NextRecordsetTag();
+
+// The rows of a statement on a database file.
+struct RecordsetState final : RecordsetCursor, ConnectionClient {
+  ~RecordsetState() override;
+
+  void CheckOpen() const override;
+  void FetchUpTo(size_t count) override;
+  bool ReadOnly() const override { return connection->read_only(); }
+  void Update() override;
+  void Release() override;
+  void ConnectionClosing() override;
+
+  std::shared_ptr<Connection> connection;
+
+  // The statement while it still has rows.
+  Statement statement;
+
+  // Updates: the table, how to read a row back, which rows this recordset
+  // has written (not to be taken again when the statement reaches them).
+  std::optional<SingleTableSource> source;
+  std::vector<Parameter> select_list_parameters;
+  std::unordered_set<int64_t> written_rowids;
 
  private:
+  // The rowid follows the visible columns.
   size_t RowidColumn() const { return columns->size(); }
   int64_t RowidOf(size_t row) const;
   void BindCell(sqlite3_stmt* stmt, int index, const Cell& cell) const;
@@ -96,6 +119,16 @@ struct RecordsetState final : ConnectionClient {
   int64_t WriteEdited();
   void ReadBack(int64_t rowid, std::optional<size_t> replace);
 };
+
+// The columns that the edit buffer of `state` assigns, one per table
+// column: where the statement reads a table column twice, the last.
+std::vector<size_t> AssignedTableColumns(const RecordsetCursor& state);
+// Every table column the statement reads, one each.
+std::vector<size_t> ReadTableColumns(const RecordsetCursor& state);
+
+// Whether `sql` is only a table's name ("Projekt", "[Projekt Daten]"),
+// which opens a recordset on all the table's rows.
+bool IsBareTableName(std::string_view sql);
 
 // Opens a recordset of `type` on the dialect statement (or table name)
 // `sql` of `connection`.

@@ -18,6 +18,33 @@ void RowStore::Replace(size_t row, sqlite3_stmt* stmt) {
   Read(stmt, cells_.data() + row * columns_);
 }
 
+size_t RowStore::Append(const std::vector<StoredValue>& values) {
+  cells_.resize(cells_.size() + columns_);
+  Read(values, cells_.data() + rows_ * columns_);
+  return rows_++;
+}
+
+void RowStore::Replace(size_t row, const std::vector<StoredValue>& values) {
+  Read(values, cells_.data() + row * columns_);
+}
+
+void RowStore::Read(const std::vector<StoredValue>& values, Cell* cells) {
+  for (size_t c = 0; c < columns_; ++c) {
+    const StoredValue& value = values[c];
+    Cell& cell = cells[c];
+    cell = Cell();
+    cell.kind = value.kind;
+    cell.integer = value.integer;
+    cell.real = value.real;
+    if (value.kind == StoredValue::Kind::kText ||
+        value.kind == StoredValue::Kind::kBlob) {
+      cell.offset = bytes_.size();
+      cell.size = value.bytes.size();
+      bytes_ += value.bytes;
+    }
+  }
+}
+
 void RowStore::Truncate(size_t rows) {
   rows_ = std::min(rows_, rows);
   cells_.resize(rows_ * columns_);

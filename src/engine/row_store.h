@@ -39,6 +39,9 @@ class RowStore {
   size_t Append(sqlite3_stmt* stmt);
   // Replaces row `row` with the current row of `stmt`.
   void Replace(size_t row, sqlite3_stmt* stmt);
+  // The same from values read elsewhere (one per column).
+  size_t Append(const std::vector<StoredValue>& values);
+  void Replace(size_t row, const std::vector<StoredValue>& values);
   // Drops the rows from `rows` on.
   void Truncate(size_t rows);
 
@@ -54,6 +57,7 @@ class RowStore {
 
  private:
   void Read(sqlite3_stmt* stmt, Cell* cells);
+  void Read(const std::vector<StoredValue>& values, Cell* cells);
 
   size_t columns_;
   size_t rows_ = 0;

@@ -1,5 +1,6 @@
 #include "engine/sql_dialect.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <utility>
@@ -208,10 +209,75 @@ bool EndsSortTerm(const Token& t) {
          t.IsWord("COLLATE");
 }
 
+// The server's collation for texts compared without regard to case, made
+// for each session (pg_session.h).
+constexpr const char* kServerFoldingCollation = "pg_temp.vx_nocase";
+// The collation under which LIKE folds the German letters on the server.
+constexpr const char* kServerLikeCollation = "\"und-x-icu\"";
+
+// The dialect's functions and what the server calls them: the session's
+// own (pg_session.h) or the server's.  No other function is called there.
+constexpr std::pair<std::string_view, std::string_view> kServerFunctions[] = {
+    {"UCASE", "pg_temp.ucase"}, {"LCASE", "pg_temp.lcase"},
+    {"LEN", "pg_temp.len"},     {"MID", "pg_temp.mid"},
+    {"LEFT", "pg_temp.vx_left"}, {"RIGHT", "pg_temp.vx_right"},
+    {"NZ", "pg_temp.nz"},       {"IIF", "pg_temp.iif"},
+    {"YEAR", "pg_temp.year"},   {"MONTH", "pg_temp.month"},
+    {"DAY", "pg_temp.day"},     {"TRIM", "trim"},
+    {"LTRIM", "ltrim"},         {"RTRIM", "rtrim"},
+    {"COUNT", "count"},         {"SUM", "sum"},
+    {"MIN", "min"},             {"MAX", "max"},
+    {"AVG", "avg"},             {"ABS", "abs"},
+    {"ROUND", "round"},         {"COALESCE", "coalesce"},
+    {"UPPER", "pg_temp.ucase"}, {"LOWER", "pg_temp.lcase"},
+    {"LENGTH", "pg_temp.len"},  {"SUBSTR", "pg_temp.mid"},
+    {"REPLACE", "replace"},     {"CAST", "CAST"},
+};
+
+// Words before "(" that are no call: "IN (", "EXISTS (", "VALUES (".
+bool IsGroupWord(const Token& t) {
+  return (IsKeyword(t) && !t.IsWord("LEFT") && !t.IsWord("RIGHT")) ||
+         t.IsWord("ANY") || t.IsWord("SOME");
+}
+
+// A name that reaches the server's own catalogue ("pg_settings",
+// "information_schema"), which no statement of the dialect names.
+bool IsServerCatalogName(std::string_view name) {
+  const std::string upper = UCase(name);
+  return upper.rfind("PG_", 0) == 0 || upper == "INFORMATION_SCHEMA";
+}
+
+// Every text that equals `text` without regard to case, ASCII letters
+// included: the server's comparison of a column with them is exact, so
+// that an index on the column serves it.  Nothing when there are more than
+// `limit`.
+std::optional<std::vector<std::string>> AllCaseVariants(std::string_view text,
+                                                        size_t limit) {
+  std::optional<std::vector<std::string>> forms = CaseVariants(text, limit);
+  if (!forms) return std::nullopt;
+  std::vector<std::string> all;
+  for (const std::string& form : *forms) {
+    std::vector<std::string> expanded{form};
+    for (size_t k = 0; k < form.size(); ++k) {
+      const char c = form[k];
+      if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) continue;
+      if (all.size() + expanded.size() * 2 > limit) return std::nullopt;
+      const size_t count = expanded.size();
+      for (size_t f = 0; f < count; ++f) {
+        std::string other = expanded[f];
+        other[k] = static_cast<char>(c ^ 0x20);  // the other case of an ASCII letter
+        expanded.push_back(std::move(other));
+      }
+    }
+    all.insert(all.end(), expanded.begin(), expanded.end());
+  }
+  return all;
+}
+
 class Translator {
  public:
-  Translator(std::string_view sql, std::vector<Token> tokens)
-      : sql_(sql), tokens_(std::move(tokens)) {}
+  Translator(std::string_view sql, std::vector<Token> tokens, Target target)
+      : sql_(sql), tokens_(std::move(tokens)), server_(target == Target::kServer) {}
 
   TranslatedStatement Run() {
     end_ = tokens_.size();
@@ -225,6 +291,7 @@ class Translator {
     if (end_ == 0) RaiseDao(kErrInvalidStatement);
     result_.kind = Kind(tokens_[0]);
     dml_ = result_.kind != StatementKind::kDefinition;
+    if (server_) CheckServerStatement();
     out_offsets_.assign(end_ + 1, 0);
     before_.assign(end_, std::string());
     after_.assign(end_, std::string());
@@ -232,9 +299,9 @@ class Translator {
     MatchParentheses();
     if (dml_) {
       PlanOperators("&", Operators::kConcatLeft, Operators::kConcatRight,
-                    "vx_concat(");
+                    server_ ? "concat(" : "vx_concat(");
       PlanOperators("\\", Operators::kDivideLeft, Operators::kDivideRight,
-                    "vx_intdiv(");
+                    server_ ? "pg_temp.vx_intdiv(" : "vx_intdiv(");
       PlanComparisons();
       PlanSortTerms();
     }
@@ -271,6 +338,58 @@ class Translator {
   }
 
   const Token* At(size_t i) const { return i < end_ ? &tokens_[i] : nullptr; }
+
+  // What the server refuses before anything is translated: a name of its
+  // catalogue, a call of a function the dialect does not know, a SELECT
+  // that makes a table.  So no statement can read or change the session's
+  // settings, which keep a file's rows apart from the others'.
+  void CheckServerStatement() const {
+    for (size_t i = 0; i < end_; ++i) {
+      const Token& t = tokens_[i];
+      if (!IsNameToken(t)) continue;
+      const std::string name = NameText(t);
+      if (IsServerCatalogName(name)) RaiseDao(kErrTableNotFound, {name});
+      if (t.kind != TokenKind::kWord || !BeforeParen(i)) continue;
+      if (AfterDot(i)) RaiseDao(kErrUndefinedFunction, {name});
+      if (IsGroupWord(t) || NamesTableBefore(i) || IsDefinitionWord(t)) continue;
+      if (IsDateFunction(i)) continue;
+      bool known = false;
+      for (const auto& [dialect, server] : kServerFunctions) {
+        known = known || t.IsWord(dialect);
+      }
+      if (!known) RaiseDao(kErrUndefinedFunction, {name});
+    }
+    if (result_.kind == StatementKind::kSelect) {
+      for (size_t i = 0; i < end_; ++i) {
+        if (tokens_[i].IsWord("INTO")) {
+          RaiseDao(kErrInvalidStatement);
+        }
+      }
+    }
+  }
+
+  // Whether the word at `i` names a table whose column list follows:
+  // INSERT INTO T (, CREATE TABLE T (, REFERENCES T (, ON T (.
+  bool NamesTableBefore(size_t i) const {
+    if (i == 0) return false;
+    const Token& before = tokens_[i - 1];
+    return before.IsWord("INTO") || before.IsWord("TABLE") ||
+           before.IsWord("REFERENCES") || (!dml_ && before.IsWord("ON"));
+  }
+
+  // Words of a table definition before "(": a type with its size, a key.
+  bool IsDefinitionWord(const Token& t) const {
+    return !dml_ && (DialectType(t.text) || t.IsWord("KEY") ||
+                     t.IsWord("UNIQUE") || t.IsWord("CHECK") ||
+                     t.IsWord("DECIMAL") || t.IsWord("NUMERIC") ||
+                     t.IsWord("VARCHAR") || t.IsWord("CHAR"));
+  }
+
+  // A name as the target names it: the server keeps names in small
+  // letters, as it folds names without quotes.
+  std::string Name(std::string_view name) const {
+    return QuoteName(server_ ? LCase(name) : std::string(name));
+  }
   bool AfterDot(size_t i) const { return i > 0 && tokens_[i - 1].IsSymbol("."); }
   bool BeforeParen(size_t i) const {
     return At(i + 1) != nullptr && At(i + 1)->IsSymbol("(");
@@ -407,6 +526,7 @@ class Translator {
     if (!EndsOperand(tokens_[last])) return;
     if (last > 0 && tokens_[last - 1].IsWord("COLLATE")) return;
     after_[last] += " COLLATE ";
+    if (server_ && name != kServerLikeCollation) name = kServerFoldingCollation;
     after_[last] += name;
   }
 
@@ -477,7 +597,20 @@ class Translator {
           --left;
         }
         if (t.IsWord("BETWEEN") ? IsNumber(i + 1) : NumbersOnly(i + 1)) continue;
+        // The server refuses a collation for anything but a text: only
+        // where a text literal says the operand is one.
+        if (server_ && !(t.IsWord("BETWEEN") ? i + 1 < end_ && IsText(tokens_[i + 1])
+                                              : HasText(i + 1))) {
+          continue;
+        }
         AddCollation(left, kFoldingCollation);
+      } else if (server_ && t.IsWord("LIKE")) {
+        // The server's LIKE heeds case: ILIKE under a collation that knows
+        // the German letters.
+        size_t left = i - 1;
+        if (tokens_[left].IsWord("NOT") && left > 0) --left;
+        AddCollation(left, kServerLikeCollation);
+        replacement_[i] = "ILIKE";
       }
     }
   }
@@ -494,10 +627,24 @@ class Translator {
     return true;
   }
 
+  // Whether the group in parentheses at `open` holds a text literal.
+  bool HasText(size_t open) const {
+    if (open >= end_ || match_[open] == kNone) return false;
+    for (size_t k = open + 1; k < match_[open]; ++k) {
+      if (IsText(tokens_[k])) return true;
+    }
+    return false;
+  }
+
   void PlanComparison(size_t i) {
     const size_t right = i + 1;
     if (IsNumber(right)) return;
+    if (server_ && !IsText(tokens_[right])) return;
     if (At(right + 1) != nullptr && At(right + 1)->IsWord("COLLATE")) return;
+    if (server_) {
+      PlanServerComparison(i);
+      return;
+    }
     const Token& r = tokens_[right];
     // A date is digits and marks, ordered alike under every collation; an
     // index on a date column (BINARY) serves it.
@@ -524,6 +671,26 @@ class Translator {
     }
   }
 
+  // On the server a text compared for equality with a literal is compared
+  // exactly with each of the literal's case forms, which an index serves;
+  // other comparisons fold case through the session's collation.
+  void PlanServerComparison(size_t i) {
+    const size_t right = i + 1;
+    if (IsEquality(tokens_[i]) && IsWholeOperand(right) && EndsOperand(tokens_[i - 1]) &&
+        !(i > 1 && tokens_[i - 2].IsWord("COLLATE"))) {
+      std::optional<std::vector<std::string>> forms =
+          AllCaseVariants(Unquote(tokens_[right]), kMaxCaseVariants);
+      if (forms && forms->size() == 1) return;  // no letter with case forms
+      if (forms) {
+        replacement_[i] =
+            tokens_[i].IsSymbol("=") || tokens_[i].IsSymbol("==") ? "IN (" : "NOT IN (";
+        variants_[right] = std::move(*forms);
+        return;
+      }
+    }
+    AddCollation(i - 1, kFoldingCollation);
+  }
+
   // Each term of ORDER BY and GROUP BY sorts and groups texts through the
   // folding collation, unless it names a collation of its own.
   void PlanSortTerms() {
@@ -539,7 +706,15 @@ class Translator {
                             (depth_[k] == depth && tokens_[k].IsSymbol(")"));
         if (!closes && (depth_[k] != depth || !EndsSortTerm(tokens_[k]))) continue;
         if (term != kNone && k > term && (closes || !tokens_[k].IsWord("COLLATE"))) {
-          AddCollation(k - 1, kFoldingCollation);
+          if (!server_) {
+            AddCollation(k - 1, kFoldingCollation);
+          } else if (tokens_[i - 1].IsWord("ORDER") &&
+                     !(k == term + 1 && tokens_[term].kind == TokenKind::kNumber)) {
+            // The server sorts by the session's sort key, which folds a
+            // text and leaves any other value as it is.
+            before_[term] += "pg_temp.vx_sort(";
+            after_[k - 1] += ")";
+          }
         }
         if (closes) break;
         const Token& t = tokens_[k];
@@ -623,7 +798,7 @@ class Translator {
       case TokenKind::kWord:
         return TranslateWord(i, to, space);
       case TokenKind::kName:
-        Emit(QuoteName(Unquote(t)), space);
+        Emit(Name(Unquote(t)), space);
         return i + 1;
       case TokenKind::kString:
         Emit(t.text, space);
@@ -632,13 +807,14 @@ class Translator {
         Emit(QuoteText(Unquote(t)), space);
         return i + 1;
       case TokenKind::kDate:
-        Emit(QuoteText(DateText(t)), space);
+        Emit((server_ ? "TIMESTAMP " : "") + QuoteText(DateText(t)), space);
         return i + 1;
       case TokenKind::kNumber:
         Emit(t.text, space);
         return i + 1;
       case TokenKind::kSymbol:
-        Emit(t.IsSymbol("&") ? "||" : t.text, space);
+        Emit(t.IsSymbol("&") ? "||" : server_ && t.IsSymbol("==") ? "=" : t.text,
+             space);
         return i + 1;
     }
     return i + 1;
@@ -657,7 +833,7 @@ class Translator {
   size_t TranslateWord(size_t i, size_t to, bool space) {
     const Token& t = tokens_[i];
     if (AfterDot(i)) {
-      Emit(t.text, space);
+      EmitWord(t, space);
       return i + 1;
     }
     if (IsLiteral(i)) {  // a boolean constant
@@ -687,11 +863,19 @@ class Translator {
       // Functions of the dialect without arguments: Now(), Date(), Time().
       if (i + 2 < to && tokens_[i + 2].IsSymbol(")")) {
         const char* replacement = nullptr;
-        if (t.IsWord("NOW")) replacement = "(datetime('now','localtime'))";
-        if (t.IsWord("DATE")) {
+        if (server_) {
+          if (t.IsWord("NOW")) replacement = "LOCALTIMESTAMP(0)";
+          if (t.IsWord("DATE")) replacement = "CAST(CURRENT_DATE AS timestamp)";
+          if (t.IsWord("TIME")) {
+            replacement = "(TIMESTAMP '1899-12-30' + LOCALTIME(0))";
+          }
+        } else if (t.IsWord("NOW")) {
+          replacement = "(datetime('now','localtime'))";
+        }
+        if (!server_ && t.IsWord("DATE")) {
           replacement = "(date('now','localtime')||' 00:00:00')";
         }
-        if (t.IsWord("TIME")) {
+        if (!server_ && t.IsWord("TIME")) {
           replacement = "('1899-12-30 '||time('now','localtime'))";
         }
         if (replacement != nullptr) {
@@ -702,19 +886,39 @@ class Translator {
       }
       // Statements call the connection's UCase, LCase and Nz; a table's
       // definition, stored in the file, only SQLite's own functions.
+      if (server_ && !IsGroupWord(t) && !NamesTableBefore(i) &&
+          !IsDefinitionWord(t)) {
+        for (const auto& [dialect, server] : kServerFunctions) {
+          if (t.IsWord(dialect)) {
+            Emit(server, space);
+            return i + 1;
+          }
+        }
+      }
       static constexpr std::pair<std::string_view, std::string_view>
           kRenamed[] = {{"LEN", "length"},   {"MID", "substr"},
                         {"UCASE", "upper"},  {"LCASE", "lower"},
                         {"NZ", "coalesce"}};
       for (const auto& [dialect, sqlite] : kRenamed) {
-        if (t.IsWord(dialect) && (!dml_ || dialect == "LEN" || dialect == "MID")) {
+        if (!server_ && t.IsWord(dialect) &&
+            (!dml_ || dialect == "LEN" || dialect == "MID")) {
           Emit(sqlite, space);
           return i + 1;
         }
       }
     }
-    Emit(t.text, space);
+    EmitWord(t, space);
     return i + 1;
+  }
+
+  // A word that names something.  On the server a name with letters beyond
+  // ASCII is quoted in small letters, as the server folds only ASCII.
+  void EmitWord(const Token& t, bool space) {
+    const bool plain = std::all_of(t.text.begin(), t.text.end(), [](char c) {
+      return static_cast<unsigned char>(c) < 0x80;
+    });
+    Emit(server_ && !plain && !IsKeyword(t) ? Name(t.text) : std::string(t.text),
+         space);
   }
 
   // TOP n: LIMIT n at the end of the statement or of its subquery.
@@ -927,6 +1131,16 @@ class Translator {
       has_default = has_default || tokens_[k].IsWord("DEFAULT");
       has_collation = has_collation || tokens_[k].IsWord("COLLATE");
     }
+    if (server_) {
+      Emit(ServerColumnType(*type), space);
+      if (type->type == kTypeBoolean && !has_default) Emit("DEFAULT 0", true);
+      if (type->counter) {
+        TranslateCounterConstraints(type_end, to);
+      } else {
+        TranslateRange(type_end, to);
+      }
+      return;
+    }
     if (type->counter) {
       Emit("INTEGER PRIMARY KEY AUTOINCREMENT", space);
       TranslateCounterConstraints(type_end, to);
@@ -942,6 +1156,37 @@ class Translator {
     if (text && !has_collation) Emit("COLLATE NOCASE", true);
     if (type->type == kTypeBoolean && !has_default) Emit("DEFAULT 0", true);
     TranslateRange(type_end, to);
+  }
+
+  // The server's type for a column of the dialect's type: booleans stay
+  // -1 and 0 in a small integer, so that the dialect's True compares.
+  static std::string ServerColumnType(const ColumnType& type) {
+    if (type.counter) return "integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY";
+    switch (type.type) {
+      case kTypeBoolean:
+      case kTypeByte:
+      case kTypeInteger:
+        return "smallint";
+      case kTypeLong:
+        return "integer";
+      case kTypeCurrency:
+        return "numeric(19,4)";
+      case kTypeSingle:
+        return "real";
+      case kTypeDouble:
+        return "double precision";
+      case kTypeDate:
+        return "timestamp(0)";
+      case kTypeText:
+        return "varchar(" + std::to_string(type.size > 0 ? type.size : 255) + ")";
+      case kTypeLongBinary:
+      case kTypeVarBinary:
+        return "bytea";
+      case kTypeMemo:
+      case kTypeGuid:
+        return "text";
+    }
+    return "text";
   }
 
   static bool HasTextAffinity(std::string_view words) {
@@ -999,7 +1244,7 @@ class Translator {
     const Token& table = tokens_[k];
     if (table.kind != TokenKind::kWord && table.kind != TokenKind::kName) return;
     if (At(k + 1) != nullptr && At(k + 1)->IsSymbol(".")) return;  // schema
-    std::string qualifier = QuoteName(NameText(table));
+    std::string qualifier = Name(NameText(table));
     ++k;
     if (At(k) != nullptr && At(k)->IsWord("AS")) ++k;
     if (At(k) != nullptr && !EndsFromItem(*At(k))) {
@@ -1007,7 +1252,7 @@ class Translator {
       if (alias.kind != TokenKind::kWord && alias.kind != TokenKind::kName) {
         return;
       }
-      qualifier = QuoteName(NameText(alias));
+      qualifier = Name(NameText(alias));
       ++k;
     }
     if (At(k) != nullptr && !EndsFromItem(*At(k))) return;
@@ -1114,6 +1359,7 @@ class Translator {
   std::vector<size_t> out_offsets_;
   std::string limit_;
   TranslatedStatement result_;
+  bool server_;
 };
 
 // ---- Date literals ----
@@ -1148,8 +1394,8 @@ int DaysInMonth(int y, int m) {
 
 }  // namespace
 
-TranslatedStatement TranslateStatement(std::string_view sql) {
-  return Translator(sql, Tokenize(sql)).Run();
+TranslatedStatement TranslateStatement(std::string_view sql, Target target) {
+  return Translator(sql, Tokenize(sql), target).Run();
 }
 
 std::vector<std::string_view> SplitScript(std::string_view script) {
@@ -1168,6 +1414,25 @@ std::vector<std::string_view> SplitScript(std::string_view script) {
   }
   if (has_content) statements.push_back(script.substr(start, end - start));
   return statements;
+}
+
+std::string NumberParameters(std::string_view sql, int first) {
+  std::string numbered;
+  numbered.reserve(sql.size() + 8);
+  char quote = 0;
+  for (char c : sql) {
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '?') {
+      numbered += '$';
+      numbered += std::to_string(first++);
+      continue;
+    }
+    numbered += c;
+  }
+  return numbered;
 }
 
 std::string QuoteName(std::string_view name) {

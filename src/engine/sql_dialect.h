@@ -99,12 +99,31 @@ struct TranslatedStatement {
   std::string from_clause;  // translated "FROM ..." when there are some
 };
 
+// Where a translated statement runs: a SQLite database file, or the
+// database server (PostgreSQL), where the statement differs so:
+//   names in brackets   -> in small letters, quoted ("[ProNr]" -> "pronr"),
+//                          as are words with letters beyond ASCII
+//   #3/5/2024#          -> TIMESTAMP '2024-03-05 00:00:00'
+//   a & b, a \ b        -> concat(a, b), pg_temp.vx_intdiv(a, b)
+//   UCase, Nz, IIf, ... -> the session's functions (pg_session.h)
+//   comparisons, sorts  -> COLLATE pg_temp.vx_nocase, which folds case
+//   x LIKE p            -> x COLLATE "und-x-icu" ILIKE p
+//   table definitions   -> the server's types (YESNO: smallint DEFAULT 0)
+// and is refused: a call of a function the dialect does not know (3085), a
+// name of the server's catalogue ("pg_...", 3078), SELECT ... INTO (3129).
+// Parameters stay "?": NumberParameters numbers them for the server.
+enum class Target { kFile, kServer };
+
 // Translates one statement of the dialect.  Raises 3142 for text after its
 // end, 3129 for a statement that is no SELECT, INSERT, UPDATE, DELETE,
 // CREATE, DROP or ALTER, 3075 for an unreadable literal, 3290 for a column
 // list or type size it cannot read, 3360 for parentheses nested deeper
 // than 100.
-TranslatedStatement TranslateStatement(std::string_view sql);
+TranslatedStatement TranslateStatement(std::string_view sql,
+                                       Target target = Target::kFile);
+
+// `sql` with its "?" outside quotes numbered for the server: $first, ...
+std::string NumberParameters(std::string_view sql, int first = 1);
 
 // The statements of a script, separated by ";" outside texts, names and
 // comments; empty statements left out.

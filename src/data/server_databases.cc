@@ -1,0 +1,42 @@
+#include "data/server_databases.h"
+
+#include "engine/pg_database.h"
+#include "files/file_set.h"
+#include "files/path_utils.h"
+#include "platform/text.h"
+#include "server/file_table.h"
+#include "translate/language_db.h"
+#include "vx_taluvek/host.h"
+#include "vx_taluvek/settings.h"
+
+namespace vx {
+
+namespace {
+
+constexpr size_t kConnectionTextSize = 1024;
+
+}  // namespace
+
+std::string ServerConnectionText() {
+  std::string value;
+  CurrentHost().GetProfileString("Server", "Verbindung", "", &value,
+                                 kConnectionTextSize, SettingsFileName());
+  return value;
+}
+
+bool IsWholeServerDatabase(const std::string& file_name) {
+  const std::string name = GetFileName(file_name);
+  return EqualsNoCase(name, "Dummy.VX3DB") || EqualsNoCase(name, kLanguageDbName) ||
+         IsSharedDatabaseName(name);
+}
+
+DbHandle OpenServerDb(const std::string& file_name, bool read_only) {
+  const std::string conninfo = ServerConnectionText();
+  int32_t vid = dao::kWholeDatabase;
+  if (!IsWholeServerDatabase(file_name)) {
+    vid = server::FileNumberOf(dao::ServerConnection(conninfo), file_name);
+  }
+  return dao::OpenServerDatabase(conninfo, file_name, vid, read_only);
+}
+
+}  // namespace vx

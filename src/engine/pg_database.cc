@@ -1,0 +1,665 @@
+#include "engine/pg_database.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "engine/dao_errors.h"
+#include "engine/database.h"
+#include "engine/database_backend.h"
+#include "engine/pg_session.h"
+#include "engine/recordset.h"
+#include "engine/recordset_state.h"
+#include "engine/sql_dialect.h"
+#include "engine/sql_lexer.h"
+#include "platform/text.h"
+#include "vx_taluvek/error.h"
+
+namespace vx::dao {
+
+namespace {
+
+// Type numbers of the server's types.
+enum : Oid {
+  kOidBool = 16,
+  kOidBytea = 17,
+  kOidInt8 = 20,
+  kOidInt2 = 21,
+  kOidInt4 = 23,
+  kOidText = 25,
+  kOidOid = 26,
+  kOidFloat4 = 700,
+  kOidFloat8 = 701,
+  kOidBpchar = 1042,
+  kOidVarchar = 1043,
+  kOidDate = 1082,
+  kOidTime = 1083,
+  kOidTimestamp = 1114,
+  kOidTimestampTz = 1184,
+  kOidNumeric = 1700,
+  kOidUuid = 2950,
+};
+
+// The hidden columns of a dynaset: the row's position and version.
+constexpr int kHiddenColumns = 2;
+
+struct PgDatabaseState;
+
+// The DAO type of a column of server type `oid` with modifier `mod`;
+// nothing for a type the engine has no code for.
+std::optional<ColumnType> TypeOfOid(Oid oid, int mod) {
+  ColumnType type;
+  switch (oid) {
+    case kOidBool: type.type = kTypeBoolean; type.size = 1; break;
+    case kOidInt2: type.type = kTypeInteger; type.size = 2; break;
+    case kOidInt4:
+    case kOidInt8:
+    case kOidOid: type.type = kTypeLong; type.size = 4; break;
+    case kOidFloat4: type.type = kTypeSingle; type.size = 4; break;
+    case kOidFloat8: type.type = kTypeDouble; type.size = 8; break;
+    case kOidNumeric:
+      // numeric(19,4) is the dialect's CURRENCY.
+      if (mod >= 4 && ((mod - 4) & 0xffff) == 4) {
+        type.type = kTypeCurrency;
+      } else {
+        type.type = kTypeDouble;
+      }
+      type.size = 8;
+      break;
+    case kOidText: type.type = kTypeMemo; type.size = 0; break;
+    case kOidVarchar:
+    case kOidBpchar:
+      type.type = kTypeText;
+      type.size = mod > 4 ? mod - 4 : 255;
+      break;
+    case kOidDate:
+    case kOidTime:
+    case kOidTimestamp:
+    case kOidTimestampTz: type.type = kTypeDate; type.size = 8; break;
+    case kOidBytea: type.type = kTypeLongBinary; type.size = 0; break;
+    case kOidUuid: type.type = kTypeGuid; type.size = 16; break;
+    default: return std::nullopt;
+  }
+  return type;
+}
+
+// The stored form of the server's text `value` of type `oid`.
+void ReadValue(Oid oid, const char* value, int length, StoredValue* out) {
+  out->bytes.clear();
+  switch (oid) {
+    case kOidBool:
+      out->kind = StoredValue::Kind::kInteger;
+      out->integer = value[0] == 't' ? -1 : 0;
+      return;
+    case kOidInt2:
+    case kOidInt4:
+    case kOidInt8:
+    case kOidOid:
+      out->kind = StoredValue::Kind::kInteger;
+      out->integer = std::strtoll(value, nullptr, 10);
+      return;
+    case kOidFloat4:
+    case kOidFloat8:
+    case kOidNumeric:
+      out->kind = StoredValue::Kind::kReal;
+      out->real = std::strtod(value, nullptr);
+      return;
+    case kOidTimestamp:
+    case kOidTimestampTz:
+    case kOidDate: {
+      // "2024-03-05 14:00:00[.fraction][+zone]" or "2024-03-05": the
+      // stored form of a date is "YYYY-MM-DD hh:mm:ss".
+      out->kind = StoredValue::Kind::kText;
+      std::string_view text(value, static_cast<size_t>(length));
+      if (text.size() == 10) {
+        out->bytes.assign(text);
+        out->bytes += " 00:00:00";
+      } else {
+        out->bytes.assign(text.substr(0, std::min<size_t>(text.size(), 19)));
+      }
+      return;
+    }
+    case kOidTime:
+      out->kind = StoredValue::Kind::kText;
+      out->bytes = "1899-12-30 ";
+      out->bytes.append(value, std::min(length, 8));
+      return;
+    case kOidBytea: {
+      out->kind = StoredValue::Kind::kBlob;
+      size_t size = 0;
+      unsigned char* bytes =
+          PQunescapeBytea(reinterpret_cast<const unsigned char*>(value), &size);
+      if (bytes != nullptr) {
+        out->bytes.assign(reinterpret_cast<const char*>(bytes), size);
+        PQfreemem(bytes);
+      }
+      return;
+    }
+    default:
+      out->kind = StoredValue::Kind::kText;
+      out->bytes.assign(value, static_cast<size_t>(length));
+      return;
+  }
+}
+
+PgParam ParamOf(const Parameter& parameter) {
+  PgParam param;
+  switch (parameter.kind) {
+    case Parameter::Kind::kInteger:
+      param.value = std::to_string(parameter.integer);
+      break;
+    case Parameter::Kind::kReal: {
+      char buffer[32];
+      std::snprintf(buffer, sizeof buffer, "%.17g", parameter.real);
+      param.value = buffer;
+      break;
+    }
+    case Parameter::Kind::kText:
+      param.value = parameter.text;
+      break;
+  }
+  return param;
+}
+
+std::vector<PgParam> ParamsOf(const std::vector<Parameter>& parameters) {
+  std::vector<PgParam> params;
+  params.reserve(parameters.size());
+  for (const Parameter& p : parameters) params.push_back(ParamOf(p));
+  return params;
+}
+
+// A value of the row store or the edit buffer as a parameter for a column
+// of server type `oid`.
+PgParam ParamOfStored(Oid oid, StoredValue::Kind kind, int64_t integer,
+                      double real, std::string_view bytes) {
+  PgParam param;
+  switch (kind) {
+    case StoredValue::Kind::kNull:
+      param.null = true;
+      break;
+    case StoredValue::Kind::kInteger:
+      param.value = oid == kOidBool ? (integer != 0 ? "true" : "false")
+                                    : std::to_string(integer);
+      break;
+    case StoredValue::Kind::kReal: {
+      char buffer[32];
+      std::snprintf(buffer, sizeof buffer, "%.17g", real);
+      param.value = buffer;
+      break;
+    }
+    case StoredValue::Kind::kText:
+      param.value.assign(bytes);
+      break;
+    case StoredValue::Kind::kBlob:
+      param.binary = true;
+      param.value.assign(bytes);
+      break;
+  }
+  return param;
+}
+
+// How the statement `sql` spells its names, by their small-letter form:
+// the server gives names in small letters.
+std::map<std::string, std::string> SpellingsOf(std::string_view sql) {
+  std::map<std::string, std::string> spellings;
+  try {
+    for (const Token& t : Tokenize(sql)) {
+      if (t.kind == TokenKind::kWord) {
+        spellings.emplace(LCase(t.text), std::string(t.text));
+      } else if (t.kind == TokenKind::kName) {
+        const std::string name = Unquote(t);
+        spellings.emplace(LCase(name), name);
+      }
+    }
+  } catch (const Error&) {
+    // A statement for the server as it is: its names as the server gives them.
+  }
+  return spellings;
+}
+
+// Whether a statement for the server as it is may run through an object
+// that sees one file's rows: it must pass the checks of the translation
+// for the server and change no table's definition.
+void CheckScopedStatement(std::string_view sql) {
+  const TranslatedStatement checked = TranslateStatement(sql, Target::kServer);
+  if (checked.kind == StatementKind::kDefinition) RaiseDao(kErrReadOnly);
+}
+
+struct PgRecordsetState;
+
+struct PgDatabaseState {
+  std::shared_ptr<PgSession> session;
+  std::string name;
+  std::string scope;  // "" for the whole database, else the file's number
+  int32_t vid = 0;
+  bool read_only = false;
+  bool open = true;
+  std::set<PgRecordsetState*> recordsets;
+
+  void CheckOpen() const {
+    if (!open) RaiseDao(kErrObjectInvalid);
+  }
+  // A link for a statement of this object.
+  PgLink& Link() { return session->Acquire(this); }
+};
+
+struct PgRecordsetState final : RecordsetCursor, PgStream {
+  ~PgRecordsetState() override {
+    if (open) {
+      try {
+        Release();
+      } catch (const Error&) {
+        // Closing: the link's state is given up below.
+      }
+    }
+  }
+
+  void CheckOpen() const override {
+    if (!open) RaiseDao(kErrObjectInvalid);
+    database->CheckOpen();
+  }
+
+  bool ReadOnly() const override { return database->read_only; }
+
+  void Drain() override {
+    try {
+      FetchUpTo(std::numeric_limits<size_t>::max());
+    } catch (const Error& error) {
+      pending = error;
+    }
+  }
+
+  void FetchUpTo(size_t count) override {
+    if (pending) {
+      const Error error = *pending;
+      pending.reset();
+      throw error;
+    }
+    while (!finished && rows.rows() < count) {
+      PgResult result(PQgetResult(link->get()));
+      const ExecStatusType status = PQresultStatus(result.get());
+      if (status == PGRES_SINGLE_TUPLE) {
+        AppendRow(result.get(), 0);
+        continue;
+      }
+      if (status == PGRES_TUPLES_OK && result) {
+        EndStream();
+        break;
+      }
+      EndStream();
+      RaisePgError(link_conn, result.get(), sql);
+    }
+  }
+
+  void Release() override {
+    if (link != nullptr) {
+      // Rows still coming: the server stops sending them, unless a
+      // transaction runs on the link, which a cancel would end.
+      if (link->transaction == nullptr) {
+        if (PGcancel* cancel = PQgetCancel(link->get())) {
+          char error[256];
+          PQcancel(cancel, error, sizeof error);
+          PQfreeCancel(cancel);
+        }
+      }
+      EndStream();
+    }
+    open = false;
+    database->recordsets.erase(this);
+  }
+
+  void Update() override;
+
+  // Appends row `row` of `result`.
+  void AppendRow(const PGresult* result, int row) {
+    ReadRow(result, row);
+    rows.Append(values);
+  }
+
+  void ReadRow(const PGresult* result, int row) {
+    const size_t count = rows.columns();
+    values.resize(count);
+    for (size_t c = 0; c < count; ++c) {
+      const int column = static_cast<int>(c);
+      StoredValue& value = values[c];
+      if (PQgetisnull(result, row, column)) {
+        value.kind = StoredValue::Kind::kNull;
+        value.bytes.clear();
+        continue;
+      }
+      ReadValue(oids[c], PQgetvalue(result, row, column),
+                PQgetlength(result, row, column), &value);
+    }
+  }
+
+  // Reads what is left of the statement's results; the link is free.
+  void EndStream() {
+    finished = true;
+    if (link == nullptr) return;
+    while (PGresult* rest = PQgetResult(link->get())) PQclear(rest);
+    link->stream = nullptr;
+    link = nullptr;
+  }
+
+  std::shared_ptr<PgDatabaseState> database;
+  PgLink* link = nullptr;  // while rows are coming
+  PGconn* link_conn = nullptr;
+  std::string sql;  // as sent, for error descriptions
+  std::optional<Error> pending;  // a failure while another statement waited
+
+  std::vector<Oid> oids;  // of every column, the hidden ones included
+  std::vector<int> attnums;  // of the table's columns, 0 for expressions
+  Oid table_oid = InvalidOid;
+  std::optional<SingleTableSource> source;
+  std::vector<Parameter> select_list_parameters;
+  std::vector<StoredValue> values;  // a row being read
+
+ private:
+  void WriteRow(bool adding);
+};
+
+void PgRecordsetState::Update() {
+  CheckOpen();
+  if (edit == EditMode::kNone) RaiseDao(kErrUpdateWithoutEdit);
+  const bool adding = edit == EditMode::kAdd;
+  if (!adding && AssignedTableColumns(*this).empty()) {
+    last_modified = current;  // nothing changed, nothing to write
+    CancelEdit();
+    return;
+  }
+  WriteRow(adding);
+  if (adding) {
+    last_modified = rows.rows() - 1;
+    ++added;
+  } else {
+    last_modified = current;
+  }
+  CancelEdit();
+}
+
+void PgRecordsetState::WriteRow(bool adding) {
+  PgLink& target = database->Link();
+  auto name_of = [&](size_t column) {
+    const std::string name = target.ColumnName(table_oid, attnums[column]);
+    // The column went since the recordset read it.
+    if (name.empty()) RaiseDao(kErrTooFewParameters, {"1"});
+    return QuoteName(name);
+  };
+  const std::vector<size_t> assigned = AssignedTableColumns(*this);
+  std::vector<PgParam> params;
+  for (size_t c : assigned) {
+    const StoredValue& value = *buffer[c];
+    params.push_back(ParamOfStored(oids[c], value.kind, value.integer, value.real,
+                                   value.bytes));
+  }
+  const std::string table = QuoteName(LCase(source->table));
+  const std::string& q = source->qualifier;
+  std::string text;
+  if (adding) {
+    text = "INSERT INTO " + table + " AS " + q;
+    if (assigned.empty()) {
+      text += " DEFAULT VALUES";
+    } else {
+      std::string columns_text, marks;
+      for (size_t c : assigned) {
+        if (!marks.empty()) columns_text += ", ", marks += ", ";
+        columns_text += name_of(c);
+        marks += "?";
+      }
+      text += " (" + columns_text + ") VALUES (" + marks + ")";
+    }
+  } else {
+    text = "UPDATE " + table + " AS " + q + " SET ";
+    for (size_t i = 0; i < assigned.size(); ++i) {
+      if (i > 0) text += ", ";
+      text += name_of(assigned[i]) + " = ?";
+    }
+    // The row as this recordset read it: the same place, the same version.
+    const size_t hidden = columns->size();
+    text += " WHERE " + q + ".ctid = CAST(? AS tid) AND " + q +
+            ".xmin = CAST(? AS xid)";
+    for (size_t h = hidden; h < hidden + kHiddenColumns; ++h) {
+      const Cell& cell = rows.At(current, h);
+      params.push_back(ParamOfStored(kOidText, cell.kind, cell.integer, cell.real,
+                                     rows.BytesOf(cell)));
+    }
+  }
+  text += " RETURNING " + source->select_list + ", " + q + ".ctid, CAST(" + q +
+          ".xmin AS text)";
+  for (const Parameter& p : select_list_parameters) params.push_back(ParamOf(p));
+  PgResult result = target.Run(NumberParameters(text), params);
+  // No row: another user changed or deleted it since this recordset read it.
+  if (PQntuples(result.get()) == 0) RaiseDao(kErrWriteConflict);
+  ReadRow(result.get(), 0);
+  if (adding) {
+    rows.Append(values);
+  } else {
+    rows.Replace(current, values);
+  }
+}
+
+// The object's state lives as long as this object or one of its
+// recordsets, as a file stays open while a recordset on it does.
+class ServerDatabase final : public DatabaseBackend {
+ public:
+  explicit ServerDatabase(std::shared_ptr<PgDatabaseState> state)
+      : state_(std::move(state)) {}
+
+  std::shared_ptr<Recordset> OpenRecordset(const std::string& sql,
+                                           RecordsetType type) override;
+
+  // A transaction runs on the link that the object's statements take.
+  int32_t Execute(const std::string& sql, bool /*in_transaction*/) override {
+    state_->CheckOpen();
+    std::string text;
+    std::vector<PgParam> params;
+    bool definition = false;
+    if (!sql.empty() && sql.front() == '@') {
+      text = sql.substr(1);
+      if (!state_->scope.empty()) CheckScopedStatement(text);
+    } else {
+      const TranslatedStatement translated = TranslateStatement(sql, Target::kServer);
+      if (translated.kind == StatementKind::kSelect) {
+        RaiseDao(kErrCannotExecuteSelect);
+      }
+      definition = translated.kind == StatementKind::kDefinition;
+      text = NumberParameters(translated.sql);
+      params = ParamsOf(translated.parameters);
+    }
+    if (state_->read_only) RaiseDao(kErrReadOnly);
+    PgResult result = state_->Link().Run(text, params);
+    if (definition) return 0;
+    return std::atoi(PQcmdTuples(result.get()));
+  }
+
+  void InTransaction(const std::function<void()>& work) override {
+    state_->CheckOpen();
+    if (state_->read_only) RaiseDao(kErrReadOnly);
+    PgLink& link = state_->Link();
+    link.Command("BEGIN");
+    link.transaction = state_.get();
+    try {
+      work();
+    } catch (...) {
+      link.transaction = nullptr;
+      if (link.stream != nullptr) link.stream->Drain();
+      PQclear(PQexec(link.get(), "ROLLBACK"));
+      throw;
+    }
+    link.transaction = nullptr;
+    if (link.stream != nullptr) link.stream->Drain();
+    link.Command("COMMIT");
+  }
+
+  const std::string& Name() const override {
+    state_->CheckOpen();
+    return state_->name;
+  }
+
+  int32_t Vid() const override { return state_->vid; }
+
+  void Close() override {
+    state_->CheckOpen();
+    const std::set<PgRecordsetState*> recordsets = state_->recordsets;
+    for (PgRecordsetState* recordset : recordsets) recordset->Release();
+    state_->open = false;
+  }
+
+ private:
+  std::shared_ptr<PgDatabaseState> state_;
+};
+
+std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
+                                                         RecordsetType type) {
+  state_->CheckOpen();
+  auto rs = std::make_unique<PgRecordsetState>();
+  rs->database = state_;
+  rs->tag = NextRecordsetTag();
+
+  std::string text;
+  std::vector<PgParam> params;
+  std::string dynaset_text;
+  if (!sql.empty() && sql.front() == '@') {
+    text = sql.substr(1);
+    if (!state_->scope.empty()) CheckScopedStatement(text);
+  } else {
+    const TranslatedStatement translated = TranslateStatement(
+        IsBareTableName(sql) ? "SELECT * FROM " + sql : sql, Target::kServer);
+    if (translated.kind != StatementKind::kSelect) RaiseDao(kErrInvalidOperation);
+    text = NumberParameters(translated.sql);
+    params = ParamsOf(translated.parameters);
+    const bool dynaset = type == kOpenDynaset || type == kOpenTable;
+    if (dynaset && translated.source && !state_->read_only) {
+      const SingleTableSource& source = *translated.source;
+      const std::string& q = source.qualifier;
+      dynaset_text = NumberParameters(
+          translated.sql.substr(0, source.from_offset) + ", " + q + ".ctid, CAST(" +
+          q + ".xmin AS text) " + translated.sql.substr(source.from_offset));
+      rs->source = source;
+      rs->select_list_parameters.assign(
+          translated.parameters.begin(),
+          translated.parameters.begin() +
+              static_cast<std::ptrdiff_t>(source.select_list_parameters));
+    }
+  }
+
+  PgLink* link = &state_->Link();
+  PgResult first;
+  auto finish = [&] {
+    while (PGresult* rest = PQgetResult(link->get())) PQclear(rest);
+  };
+  auto send = [&](const std::string& statement) {
+    rs->sql = statement;
+    for (int attempt = 0;; ++attempt) {
+      link->Send(statement, params);
+      first.reset(PQgetResult(link->get()));
+      const ExecStatusType status = PQresultStatus(first.get());
+      if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) return true;
+      const char* code = PQresultErrorField(first.get(), PG_DIAG_SQLSTATE);
+      if (attempt > 0 || code == nullptr || std::string_view(code) != "0A000") {
+        return false;
+      }
+      // A table changed since the statement was prepared on this link.
+      finish();
+      link->Unprepare(statement);
+    }
+  };
+  bool ok = false;
+  if (!dynaset_text.empty()) {
+    try {
+      ok = send(dynaset_text);
+    } catch (const Error&) {
+      ok = false;  // the server refused to prepare it
+    }
+    if (ok) {
+      rs->updatable = true;
+    } else {
+      // A view has no row positions: read-only.  A fault of the statement
+      // itself shows when it runs as written, below.
+      finish();
+      rs->source.reset();
+      link = &state_->Link();
+    }
+  }
+  if (!ok && !send(text)) {
+    PgResult failed = std::move(first);
+    finish();
+    RaisePgError(link->get(), failed.get(), text);
+  }
+
+  // The columns, from the first result.
+  const PGresult* described = first.get();
+  const int all = PQnfields(described);
+  const int visible = all - (rs->updatable ? kHiddenColumns : 0);
+  const std::map<std::string, std::string> spellings = SpellingsOf(sql);
+  std::vector<ColumnInfo> columns;
+  for (int c = 0; c < all; ++c) {
+    const Oid oid = PQftype(described, c);
+    rs->oids.push_back(oid);
+    rs->attnums.push_back(PQftablecol(described, c));
+    if (c >= visible) continue;
+    ColumnInfo info;
+    info.name = PQfname(described, c);
+    if (auto spelled = spellings.find(info.name); spelled != spellings.end()) {
+      info.name = spelled->second;
+    }
+    if (std::optional<ColumnType> known = TypeOfOid(oid, PQfmod(described, c))) {
+      info.declared = true;
+      info.type = *known;
+    }
+    const Oid table = PQftable(described, c);
+    if (rs->updatable && table != InvalidOid && PQftablecol(described, c) > 0) {
+      rs->table_oid = table;
+      info.origin = "#" + std::to_string(PQftablecol(described, c));
+      info.writable = true;
+    }
+    columns.push_back(std::move(info));
+  }
+  rs->columns = std::make_shared<ColumnSet>(std::move(columns));
+  rs->buffer.resize(rs->columns->size());
+  rs->rows = RowStore(static_cast<size_t>(all));
+  rs->link = link;
+  rs->link_conn = link->get();
+  link->stream = rs.get();
+  if (PQresultStatus(described) == PGRES_SINGLE_TUPLE) {
+    rs->AppendRow(described, 0);
+  } else {
+    rs->EndStream();
+  }
+  first.reset();
+  if (rs->updatable && rs->table_oid == InvalidOid) rs->updatable = false;
+
+  state_->recordsets.insert(rs.get());
+  rs->GoTo(0);
+  return std::make_shared<Recordset>(std::move(rs));
+}
+
+}  // namespace
+
+std::shared_ptr<Database> OpenServerDatabase(const std::string& conninfo,
+                                             const std::string& name,
+                                             int32_t vid, bool read_only) {
+  auto state = std::make_shared<PgDatabaseState>();
+  state->scope = vid < 0 ? "" : std::to_string(vid);
+  state->session = PgSession::ForThread(conninfo, state->scope);
+  state->name = name;
+  state->vid = vid < 0 ? 0 : vid;
+  state->read_only = read_only;
+  state->Link();  // reaches the server now: a failure shows at the open
+  return std::make_shared<Database>(std::make_unique<ServerDatabase>(std::move(state)));
+}
+
+PGconn* ServerConnection(const std::string& conninfo) {
+  // Kept for the thread, as the engine objects of the thread are.
+  thread_local std::map<std::string, std::shared_ptr<PgSession>> kept;
+  std::shared_ptr<PgSession>& session = kept[conninfo];
+  if (!session) session = PgSession::ForThread(conninfo, "");
+  return session->Acquire(nullptr).get();
+}
+
+}  // namespace vx::dao

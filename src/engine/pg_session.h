@@ -1,0 +1,137 @@
+// The connections of one thread to one database server (PostgreSQL,
+// through libpq), shared by the database objects of that thread.
+//
+// A link is one libpq connection.  A recordset reads its rows in libpq's
+// single-row mode, so that it takes rows as it moves and the server keeps
+// the rest; while it has rows left its link serves nobody else.  A
+// statement then takes another link that is free, or a new one (kept for
+// reuse), so that a recordset left open never has to read all its rows
+// only because another statement comes.  Most recordsets end within their
+// first rows, and one link serves the thread.
+//
+// Each link is set up once: dates as ISO texts, a lock wait of
+// kWriteLockWaitMs, and in its own temporary schema the collation and
+// functions the translated statements call (sql_dialect.h):
+//   pg_temp.vx_nocase             compares texts without regard to case
+//   ucase, lcase, len, mid, vx_left, vx_right, nz, iif, year, month, day,
+//   vx_intdiv                     the dialect's functions
+// A session's links see one file's rows or the whole database: a file's
+// links start with the setting vx.vid at the file's number (a start-up
+// option), which binds them to it for good (the server's row-level
+// security refuses every statement once the setting differs from what it
+// was at the start).  So each file a thread works on has links of its own.
+
+#ifndef VX_ENGINE_PG_SESSION_H_
+#define VX_ENGINE_PG_SESSION_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <libpq-fe.h>
+
+namespace vx::dao {
+
+// One parameter of a statement: text, or bytes sent as they are.
+struct PgParam {
+  bool null = false;
+  bool binary = false;
+  std::string value;
+};
+
+// The rows of a statement still coming on a link (an open recordset).
+class PgStream {
+ public:
+  // Reads the remaining rows, so that the link is free.
+  virtual void Drain() = 0;
+
+ protected:
+  ~PgStream() = default;
+};
+
+struct PgResultDeleter {
+  void operator()(PGresult* result) const { PQclear(result); }
+};
+using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
+
+class PgLink {
+ public:
+  // Connects, bound to `scope` ("" for the whole database, else a file's
+  // number), and sets the link up.  Raises 3024 when the server has no
+  // such database, 3151 for any other failure to connect.
+  PgLink(const std::string& conninfo, const std::string& scope);
+  ~PgLink();
+  PgLink(const PgLink&) = delete;
+  PgLink& operator=(const PgLink&) = delete;
+
+  PGconn* get() const { return conn_; }
+
+  // Runs one statement and returns its result.  Raises the engine's error
+  // for a failure (RaisePgError).
+  PgResult Run(std::string_view sql, const std::vector<PgParam>& params);
+  // Runs an internal statement without parameters (BEGIN, COMMIT).
+  void Command(const char* sql);
+  // Sends one statement whose rows come one by one (PQgetResult).  The
+  // statement is prepared on the link the first time it comes, so that the
+  // server plans it once.
+  void Send(std::string_view sql, const std::vector<PgParam>& params);
+  // Forgets the prepared form of `sql` (the server refused it after a
+  // change of a table).
+  void Unprepare(const std::string& sql);
+
+  // The name of column number `column` of a table; the table's names are
+  // read once per link, and again for a column added since.  Empty when
+  // the table has no such column.
+  std::string ColumnName(Oid table, int column);
+
+  PgStream* stream = nullptr;        // rows still coming, or none
+  const void* transaction = nullptr;  // whose transaction runs here
+
+ private:
+  PGconn* conn_ = nullptr;
+  std::map<Oid, std::map<int, std::string>> table_columns_;
+  std::map<std::string, std::string> prepared_;  // statement -> its name
+  int prepared_count_ = 0;
+};
+
+class PgSession {
+ public:
+  // The session of this thread for `conninfo` and `scope`; made on first
+  // use, kept while any database object uses it and for the last few
+  // scopes the thread used (a file opened again finds its links).
+  static std::shared_ptr<PgSession> ForThread(const std::string& conninfo,
+                                              const std::string& scope);
+
+  PgSession(std::string conninfo, std::string scope)
+      : conninfo_(std::move(conninfo)), scope_(std::move(scope)) {}
+
+  // A link for a statement of `owner`: the one its transaction runs on
+  // (whose stream is drained first), else a free one, else a new one.
+  PgLink& Acquire(const void* owner);
+
+  const std::string& scope() const { return scope_; }
+
+ private:
+  std::string conninfo_;
+  std::string scope_;
+  std::vector<std::unique_ptr<PgLink>> links_;
+};
+
+// Raises the engine's error for a failed result (or a lost connection):
+// 3022 duplicate key, 3078 unknown table, 3061 unknown column, 3085
+// unknown function, 3075 syntax error (naming `sql`), 3218 lock not
+// granted or deadlock, 3027 refused by rights or row security, 3314 a
+// required value missing, 3201 a related record required, 3317 a rule
+// violated, 3163 a text too long, 3349 a number out of range, 3421 a value
+// that does not convert, 3010 a table that exists, 3151 a lost connection;
+// anything else 3000 with the server's message.
+[[noreturn]] void RaisePgError(PGconn* conn, const PGresult* result,
+                               std::string_view sql);
+
+}  // namespace vx::dao
+
+#endif  // VX_ENGINE_PG_SESSION_H_
