@@ -6,6 +6,8 @@
 #     example built there;
 #  3. the Debian package made with CPack, installed, the example built
 #     against it and run; the package is removed again afterwards.
+# Where the build made the Python module, its tests run against the
+# installed prefix and against the installed package too.
 #
 #   bash scripts/check-install.sh [BUILD]     (default: build)
 set -euo pipefail
@@ -36,6 +38,16 @@ libdir=$(PKG_CONFIG_PATH=$pc_dir pkg-config --variable=libdir vx_taluvek)
 g++ -std=c++20 -Wall -Werror examples/projekt_lesen.cc -o "$work/projekt_lesen_pc" \
   $(PKG_CONFIG_PATH=$pc_dir pkg-config --cflags --libs vx_taluvek) -Wl,-rpath,"$libdir"
 bash tests/example_run.sh "$prefix/bin/taluvek" "$work/projekt_lesen_pc"
+
+# The Python module's tests against an installed module and command.
+python_tests() {  # SITE TALUVEK
+  PYTHONPATH=$1 VX_TALUVEK_BINARY=$2 PYTHONDONTWRITEBYTECODE=1 \
+    /usr/bin/python3 -m pytest -q -p no:cacheprovider python/tests
+}
+python_site=$(find "$prefix" -name 'vx_taluvek*.so' -path '*python*' -printf '%h\n' | head -n1)
+if [ -n "$python_site" ]; then
+  python_tests "$python_site" "$prefix/bin/taluvek"
+fi
 
 echo "== taken in with add_subdirectory"
 mkdir "$work/parent"
@@ -73,3 +85,6 @@ bash tests/example_run.sh /usr/bin/taluvek "$work/deb/projekt_lesen"
 g++ -std=c++20 -Wall -Werror examples/projekt_lesen.cc -o "$work/projekt_lesen_deb_pc" \
   $(pkg-config --cflags --libs vx_taluvek)
 bash tests/example_run.sh /usr/bin/taluvek "$work/projekt_lesen_deb_pc"
+if [ -n "$python_site" ]; then
+  python_tests /usr/lib/python3/dist-packages /usr/bin/taluvek
+fi
