@@ -12,6 +12,7 @@
 #include "files/templates.h"
 #include "files/uexist.h"
 #include "server/file_table.h"
+#include "files/server_files_test_util.h"
 #include "server/server_test_util.h"
 #include "support/installation.h"
 #include "vx_taluvek/error.h"
@@ -21,14 +22,11 @@ namespace {
 
 using testing::Installation;
 
-class ProjectFilesOnServerTest : public ::testing::Test {
+class ProjectFilesOnServerTest : public testing::ServerInstallationTest {
  protected:
   void SetUp() override {
-    cluster_ = testing::PgCluster::Shared();
-    if (cluster_ == nullptr) GTEST_SKIP() << testing::PgCluster::WhyNot();
-    server_ = std::make_unique<server::TestServerDatabase>(cluster_);
-    inst_.WriteSettings("[Server]\nDatenbankArt=2\nVerbindung=" + server_->WorkerString() +
-                        "\n");
+    ServerInstallationTest::SetUp();
+    if (IsSkipped()) return;
     testing::PgConnection owner = server_->Superuser();
     lv_ = server::RegisterFile(owner.get(), kLv);
     other_ = server::RegisterFile(owner.get(), kOtherLv);
@@ -37,16 +35,9 @@ class ProjectFilesOnServerTest : public ::testing::Test {
     }
   }
 
-  void Run(const std::string& sql) { server::RunStatement(server_->Superuser().get(), sql); }
-  std::string Query(const std::string& sql) {
-    return server::RunForValue(server_->Superuser().get(), sql);
-  }
 
   static constexpr const char* kLv = "T:\\P\\4711__01.VX3LV";
   static constexpr const char* kOtherLv = "T:\\P\\4712__01.VX3LV";
-  testing::PgCluster* cluster_ = nullptr;
-  std::unique_ptr<server::TestServerDatabase> server_;
-  Installation inst_;
   int32_t lv_ = 0, other_ = 0;
 };
 

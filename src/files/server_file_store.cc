@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "data/connections.h"
+#include "data/server_databases.h"
 #include "data/server_access.h"
 #include "data/sql_text.h"
 #include "engine/database.h"
@@ -21,8 +22,6 @@ namespace vx {
 namespace {
 
 constexpr const char* kBlobField = "DateiBLOB";
-// The name OpenDb answers with the whole server database.
-constexpr const char* kServerDatabaseName = "Dummy.VX3DB";
 
 bool InServerMode() {
   int16_t kind = 0;

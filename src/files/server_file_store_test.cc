@@ -17,6 +17,7 @@
 #include "files/file_delete.h"
 #include "files/files_test_util.h"
 #include "files/uexist.h"
+#include "files/server_files_test_util.h"
 #include "server/server_test_util.h"
 #include "support/installation.h"
 #include "support/test_support.h"
@@ -46,20 +47,11 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class ServerFileStoreTest : public ::testing::Test {
+class ServerFileStoreTest : public testing::ServerInstallationTest {
  protected:
-  void SetUp() override {
-    cluster_ = testing::PgCluster::Shared();
-    if (cluster_ == nullptr) GTEST_SKIP() << testing::PgCluster::WhyNot();
-    server_ = std::make_unique<server::TestServerDatabase>(cluster_);
-    inst_.WriteSettings("[Server]\nDatenbankArt=2\nVerbindung=" + server_->WorkerString() +
-                        "\n");
-  }
-
   // What the server holds for the document: its size, or "none".
   std::string Stored(const std::string& name, const std::string& type) {
-    return server::RunForValue(
-        server_->Superuser().get(),
+    return Query(
         "SELECT coalesce((SELECT coalesce(length(dateiblob)::text, 'null') FROM vxfiles "
         "WHERE dateiname = " + Literal(name) + " AND dateityp = " + Literal(type) + "), 'none')");
   }
@@ -83,9 +75,6 @@ class ServerFileStoreTest : public ::testing::Test {
     EXPECT_EQ(Stored(name, "TEXTE"), std::to_string(bytes.size()));
   }
 
-  testing::PgCluster* cluster_ = nullptr;
-  std::unique_ptr<server::TestServerDatabase> server_;
-  Installation inst_;
   testing::MappedDrive drive_{inst_};
 };
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "data/connections.h"
+#include "data/server_databases.h"
 #include "data/sql_text.h"
 #include "engine/database.h"
 #include "engine/recordset.h"
@@ -13,8 +14,6 @@
 namespace vx {
 
 namespace {
-
-constexpr const char* kServerDatabaseName = "Dummy.VX3DB";
 
 bool InServerMode() {
   int16_t kind = 0;

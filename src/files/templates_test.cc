@@ -9,6 +9,7 @@
 #include <string>
 
 #include "server/file_table.h"
+#include "files/server_files_test_util.h"
 #include "server/server_test_util.h"
 #include "support/installation.h"
 #include "vx_taluvek/error.h"
@@ -18,14 +19,11 @@ namespace {
 
 using testing::Installation;
 
-class TemplatesTest : public ::testing::Test {
+class TemplatesTest : public testing::ServerInstallationTest {
  protected:
   void SetUp() override {
-    cluster_ = testing::PgCluster::Shared();
-    if (cluster_ == nullptr) GTEST_SKIP() << testing::PgCluster::WhyNot();
-    server_ = std::make_unique<server::TestServerDatabase>(cluster_);
-    inst_.WriteSettings("[Server]\nDatenbankArt=2\nVerbindung=" + server_->WorkerString() +
-                        "\n");
+    ServerInstallationTest::SetUp();
+    if (IsSkipped()) return;
     testing::PgConnection owner = server_->Superuser();
     lv_ = server::RegisterFile(owner.get(), kLv);
     const int32_t other = server::RegisterFile(owner.get(), "T:\\P\\4712__01.VX3LV");
@@ -35,14 +33,8 @@ class TemplatesTest : public ::testing::Test {
     }
   }
 
-  std::string Query(const std::string& sql) {
-    return server::RunForValue(server_->Superuser().get(), sql);
-  }
 
   static constexpr const char* kLv = "T:\\P\\4711__01.VX3LV";
-  testing::PgCluster* cluster_ = nullptr;
-  std::unique_ptr<server::TestServerDatabase> server_;
-  Installation inst_;
   int32_t lv_ = 0;
 };
 
