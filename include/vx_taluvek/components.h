@@ -20,6 +20,10 @@
 
 namespace vx {
 
+namespace dao {
+class Recordset;
+}  // namespace dao
+
 using ComponentFactory = std::function<ObjectRef()>;
 
 // Registers `factory` under `program_id` (compared without regard to case),
@@ -48,6 +52,18 @@ class VX_TALUVEK_EXPORT ServerAccess : public Object {
  public:
   static constexpr const char* kProgramId = "vx_Server.ServerAccess";
   virtual int32_t DatenbankArt() = 0;
+  // Writes the byte field `field_name` of the current record of
+  // `recordset` to the local file `destination` (replacing it); non-zero
+  // when the file was written.  A component that does not move files
+  // raises 438.
+  virtual int32_t FeldInDatei(const std::string& destination, dao::Recordset& recordset,
+                              const std::string& field_name);
+  // Stores the local file `path` in the byte field `field_name` of the
+  // current record of `recordset`, itself: the caller makes no further
+  // Update.  Raises when it cannot (438 in a component that does not move
+  // files).
+  virtual void DateiInFeld(const std::string& path, dao::Recordset& recordset,
+                           const std::string& field_name);
 };
 
 // The suite's error dialog, created anew for each message.

@@ -26,7 +26,7 @@ std::string ServerConnectionText() {
 
 bool IsWholeServerDatabase(const std::string& file_name) {
   const std::string name = GetFileName(file_name);
-  return EqualsNoCase(name, "Dummy.VX3DB") || EqualsNoCase(name, kLanguageDbName) ||
+  return EqualsNoCase(name, kServerDatabaseName) || EqualsNoCase(name, kLanguageDbName) ||
          IsSharedDatabaseName(name);
 }
 

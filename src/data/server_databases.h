@@ -19,6 +19,9 @@
 
 namespace vx {
 
+// The placeholder name that opens the whole server database.
+inline constexpr const char* kServerDatabaseName = "Dummy.VX3DB";
+
 // The connection text of the installation's database server.
 std::string ServerConnectionText();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <map>
 #include <optional>
@@ -314,6 +315,10 @@ struct PgRecordsetState final : RecordsetCursor, PgStream {
   }
 
   void Update() override;
+  void LoadField(const std::string& field, int64_t size,
+                 const std::function<size_t(char*, size_t)>& read) override;
+  bool StreamField(const std::string& field,
+                   const std::function<void(std::string_view)>& write) override;
 
   // Appends row `row` of `result`.
   void AppendRow(const PGresult* result, int row) {
@@ -361,7 +366,200 @@ struct PgRecordsetState final : RecordsetCursor, PgStream {
 
  private:
   void WriteRow(bool adding);
+  // The server's name of the table column `field`, quoted.
+  std::string ColumnOfTable(PgLink& on, const std::string& field);
+  // The statement's text after "FROM" naming the current row by position.
+  std::string CurrentRowSource() const;
+  void CopyIntoUpload(PGconn* conn, int64_t size,
+                      const std::function<size_t(char*, size_t)>& read);
 };
+
+// Bytes move between the client and a byte column in pieces of this size,
+// so that a document is never held whole in the client's memory.
+constexpr size_t kFieldPiece = size_t{1} << 20;
+// The largest value a byte column holds.
+constexpr int64_t kMaxFieldBytes = (int64_t{1} << 30) - 1;
+
+std::string PgRecordsetState::ColumnOfTable(PgLink& on, const std::string& field) {
+  for (int attnum : attnums) {
+    if (attnum <= 0) continue;
+    const std::string name = on.ColumnName(table_oid, attnum);
+    if (EqualsNoCase(name, field)) return QuoteName(name);
+  }
+  // Not read by the recordset: the server's spelling of unquoted names.
+  return QuoteName(LCase(field));
+}
+
+std::string PgRecordsetState::CurrentRowSource() const {
+  const std::string& q = source->qualifier;
+  return " FROM " + QuoteName(LCase(source->table)) + " AS " + q + " WHERE " + q +
+         ".ctid = CAST($1 AS tid)";
+}
+
+void PgRecordsetState::CopyIntoUpload(PGconn* conn, int64_t size,
+                                      const std::function<size_t(char*, size_t)>& read) {
+  PgResult started(PQexec(conn, "COPY pg_temp.vx_upload FROM STDIN (FORMAT binary)"));
+  if (PQresultStatus(started.get()) != PGRES_COPY_IN) {
+    RaisePgError(conn, started.get(), "COPY");
+  }
+  auto put = [&](const char* data, size_t length) {
+    if (PQputCopyData(conn, data, static_cast<int>(length)) != 1) {
+      RaisePgError(conn, nullptr, "COPY");
+    }
+  };
+  // The binary copy format: signature, flags, header extension; one row of
+  // one field with its length; the end mark.
+  std::string head("PGCOPY\n\377\r\n\0", 11);
+  head.append(8, '\0');
+  const auto length = static_cast<uint32_t>(size);
+  head += std::string{'\0', '\1', static_cast<char>(length >> 24),
+                      static_cast<char>(length >> 16), static_cast<char>(length >> 8),
+                      static_cast<char>(length)};
+  try {
+    put(head.data(), head.size());
+    std::vector<char> piece(kFieldPiece);
+    for (int64_t left = size; left > 0;) {
+      const size_t wanted = static_cast<size_t>(std::min<int64_t>(left, kFieldPiece));
+      const size_t got = read(piece.data(), wanted);
+      if (got == 0 || got > wanted) RaiseDao(kErrReserved, {"the document ended early"});
+      put(piece.data(), got);
+      left -= static_cast<int64_t>(got);
+    }
+    put("\377\377", 2);
+  } catch (...) {
+    PQputCopyEnd(conn, "aborted");
+    while (PGresult* rest = PQgetResult(conn)) PQclear(rest);
+    throw;
+  }
+  if (PQputCopyEnd(conn, nullptr) != 1) RaisePgError(conn, nullptr, "COPY");
+  PgResult done(PQgetResult(conn));
+  const bool ok = PQresultStatus(done.get()) == PGRES_COMMAND_OK;
+  if (!ok) {
+    while (PGresult* rest = PQgetResult(conn)) PQclear(rest);
+    RaisePgError(conn, done.get(), "COPY");
+  }
+  while (PGresult* rest = PQgetResult(conn)) PQclear(rest);
+}
+
+// The bytes go to a temporary table by a binary copy, streamed, and from
+// there into the row, in one transaction: the row never holds part of a
+// document, and the client never holds the whole of it.
+void PgRecordsetState::LoadField(const std::string& field, int64_t size,
+                                 const std::function<size_t(char*, size_t)>& read) {
+  CheckOpen();
+  if (!updatable || !source || database->read_only) RaiseDao(kErrReadOnly);
+  if (size < 0 || size > kMaxFieldBytes) RaiseDao(kErrFieldTooSmall);
+  PgLink& target = database->Link();
+  const std::string column = ColumnOfTable(target, field);
+  const bool own = target.transaction == nullptr;
+  if (own) {
+    target.Command("BEGIN");
+    target.transaction = database.get();
+  }
+  try {
+    target.Command("SET LOCAL client_min_messages = warning");
+    target.Command("CREATE TEMP TABLE IF NOT EXISTS vx_upload (b bytea) ON COMMIT DELETE ROWS");
+    target.Command("DELETE FROM pg_temp.vx_upload");
+    CopyIntoUpload(target.get(), size, read);
+    const std::string& q = source->qualifier;
+    const std::string text = "UPDATE " + QuoteName(LCase(source->table)) + " AS " + q +
+                             " SET " + column + " = (SELECT b FROM pg_temp.vx_upload)" +
+                             " WHERE " + q + ".ctid = CAST(? AS tid) AND " + q +
+                             ".xmin = CAST(? AS xid) RETURNING " + q + ".ctid, CAST(" + q +
+                             ".xmin AS text)";
+    std::vector<PgParam> params;
+    const size_t hidden = columns->size();
+    for (size_t h = hidden; h < hidden + kHiddenColumns; ++h) {
+      const Cell& cell = rows.At(current, h);
+      params.push_back(ParamOfStored(kOidText, cell.kind, cell.integer, cell.real,
+                                     rows.BytesOf(cell)));
+    }
+    PgResult result = target.Run(NumberParameters(text), params);
+    if (PQntuples(result.get()) == 0) RaiseDao(kErrWriteConflict);
+    target.Command("DELETE FROM pg_temp.vx_upload");
+    if (own) {
+      target.transaction = nullptr;
+      target.Command("COMMIT");
+    }
+    // The row's new position and version, for a later change through this
+    // recordset.
+    std::vector<StoredValue> row(rows.columns());
+    for (size_t c = 0; c < hidden; ++c) {
+      const Cell& cell = rows.At(current, c);
+      row[c].kind = cell.kind;
+      row[c].integer = cell.integer;
+      row[c].real = cell.real;
+      row[c].bytes.assign(rows.BytesOf(cell));
+    }
+    for (int h = 0; h < kHiddenColumns; ++h) {
+      ReadValue(oids[hidden + static_cast<size_t>(h)], PQgetvalue(result.get(), 0, h),
+                PQgetlength(result.get(), 0, h), &row[hidden + static_cast<size_t>(h)]);
+    }
+    rows.Replace(current, row);
+  } catch (...) {
+    if (own) {
+      target.transaction = nullptr;
+      PQclear(PQexec(target.get(), "ROLLBACK"));
+    }
+    throw;
+  }
+}
+
+// Piece by piece, each read in binary form, all of one snapshot.
+bool PgRecordsetState::StreamField(const std::string& field,
+                                   const std::function<void(std::string_view)>& write) {
+  CheckOpen();
+  if (!updatable || !source) RaiseDao(kErrReadOnly);
+  PgLink& target = database->Link();
+  const std::string column = ColumnOfTable(target, field);
+  PGconn* conn = target.get();
+  const Cell& position = rows.At(current, columns->size());
+  const std::string ctid(rows.BytesOf(position));
+  auto run = [&](const std::string& text, const std::vector<std::string>& arguments) {
+    std::vector<const char*> pointers;
+    for (const std::string& v : arguments) pointers.push_back(v.c_str());
+    PgResult result(PQexecParams(conn, text.c_str(), static_cast<int>(pointers.size()),
+                                 nullptr, pointers.data(), nullptr, nullptr, 1));
+    if (PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
+      RaisePgError(conn, result.get(), text);
+    }
+    if (PQntuples(result.get()) == 0) RaiseDao(kErrWriteConflict);
+    return result;
+  };
+  const bool own = target.transaction == nullptr;
+  if (own) {
+    target.Command("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    target.transaction = database.get();
+  }
+  bool present = false;
+  try {
+    PgResult length = run("SELECT CAST(octet_length(" + column + ") AS text)" +
+                              CurrentRowSource(), {ctid});
+    present = !PQgetisnull(length.get(), 0, 0);
+    if (present) {
+      const int64_t total = std::atoll(PQgetvalue(length.get(), 0, 0));
+      const std::string text = "SELECT substring(" + column + " FROM CAST($2 AS integer) " +
+                               "FOR CAST($3 AS integer))" + CurrentRowSource();
+      const std::string piece = std::to_string(kFieldPiece);
+      for (int64_t done = 0; done < total; done += static_cast<int64_t>(kFieldPiece)) {
+        PgResult part = run(text, {ctid, std::to_string(done + 1), piece});
+        write(std::string_view(PQgetvalue(part.get(), 0, 0),
+                               static_cast<size_t>(PQgetlength(part.get(), 0, 0))));
+      }
+    }
+    if (own) {
+      target.transaction = nullptr;
+      target.Command("COMMIT");
+    }
+  } catch (...) {
+    if (own) {
+      target.transaction = nullptr;
+      PQclear(PQexec(target.get(), "ROLLBACK"));
+    }
+    throw;
+  }
+  return present;
+}
 
 void PgRecordsetState::Update() {
   CheckOpen();

@@ -206,6 +206,30 @@ void Recordset::SetBookmark(const Variant& bookmark) {
   state_->GoTo(row);
 }
 
+void Recordset::LoadField(const std::string& field, int64_t size,
+                          const std::function<size_t(char*, size_t)>& read) {
+  state_->CheckOpen();
+  if (!state_->HasCurrentRow()) RaiseDao(kErrNoCurrentRecord);
+  state_->LoadField(field, size, read);
+}
+
+bool Recordset::StreamField(const std::string& field,
+                            const std::function<void(std::string_view)>& write) {
+  state_->CheckOpen();
+  if (!state_->HasCurrentRow()) RaiseDao(kErrNoCurrentRecord);
+  return state_->StreamField(field, write);
+}
+
+void RecordsetCursor::LoadField(const std::string& /*field*/, int64_t /*size*/,
+                                const std::function<size_t(char*, size_t)>& /*read*/) {
+  RaiseDao(kErrInvalidOperation);
+}
+
+bool RecordsetCursor::StreamField(const std::string& /*field*/,
+                                  const std::function<void(std::string_view)>& /*write*/) {
+  RaiseDao(kErrInvalidOperation);
+}
+
 void Recordset::Close() {
   state_->CheckOpen();
   state_->Release();

@@ -13,6 +13,7 @@
 #define VX_ENGINE_RECORDSET_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -98,6 +99,23 @@ class Recordset : public Object {
   Variant LastModified() const;
   Variant Bookmark() const;
   void SetBookmark(const Variant& bookmark);  // 3159 "Not a valid bookmark."
+
+  // Stores `size` bytes into the byte column `field` of the current row's
+  // table (a column of the table, whether or not the recordset reads it),
+  // streamed: `read` fills the buffer it is given and answers how many
+  // bytes it put there (0 too early raises 3000).  The bytes and the row's
+  // new version are written in one transaction, so that a failure leaves
+  // the column as it was.  The recordset's cached value of that column is
+  // not refreshed.  Raises 3021 without a current row, 3027 on a recordset
+  // that is not updatable, 3197 when another user changed the row since
+  // the recordset read it, 3219 on a store that cannot stream.
+  void LoadField(const std::string& field, int64_t size,
+                 const std::function<size_t(char*, size_t)>& read);
+  // Hands the bytes of the byte column `field` of the current row's table
+  // to `write`, piece by piece as they come from the store; false when the
+  // column is null.  Raises as LoadField does.
+  bool StreamField(const std::string& field,
+                   const std::function<void(std::string_view)>& write);
 
   // Closes the recordset and lets go of its statement (and of its read
   // lock); later use raises 3420.

@@ -16,6 +16,7 @@
 #define VX_ENGINE_RECORDSET_STATE_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +50,12 @@ struct RecordsetCursor {
   virtual void Update() = 0;
   // Lets go of the statement; the recordset is closed.
   virtual void Release() = 0;
+  // Streams a byte column of the current row in and out (recordset.h);
+  // stores that cannot raise 3219.
+  virtual void LoadField(const std::string& field, int64_t size,
+                         const std::function<size_t(char*, size_t)>& read);
+  virtual bool StreamField(const std::string& field,
+                           const std::function<void(std::string_view)>& write);
 
   // Makes row `index` current, or moves past the last row.
   void GoTo(size_t index);

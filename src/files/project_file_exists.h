@@ -9,10 +9,14 @@
 
 namespace vx {
 
-// Whether the server holds the project file `path` (its rows, by project
-// number and kind of file).  Never raises.
-//
-// The server's file store is not there yet: the answer is false.
+// Whether the server holds the project file `path`.  A file in the
+// structures folder is always there, and so are the files every project
+// shares (OBJFIN, OBJKTOINH, OPTIONEN, OBJBEM.VX3OB; RB_ALLG,
+// RB_DBDRU.VX3RB).  A project's object, cost, calculation and invoice
+// files (.VX3OB, .VX3KO, .VX3AB, .VX3KS, .VX3RB, .VX3EK) are there when the
+// project database has rows for the project the base name numbers; any
+// other file when the server's table of files knows its path.  Never
+// raises; a failure answers false.
 bool ProjektDateiExists_4SQL(const std::string& path);
 
 }  // namespace vx

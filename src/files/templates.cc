@@ -1,7 +1,146 @@
 #include "files/templates.h"
 
+#include <string_view>
+#include <vector>
+
+#include "data/connections.h"
+#include "data/server_databases.h"
+#include "data/sql_text.h"
+#include "engine/database.h"
+#include "engine/recordset.h"
+#include "platform/text.h"
+#include "vx_taluvek/error.h"
+
 namespace vx {
 
-bool VorlageExists(const std::string& /*name*/) { return false; }
+namespace {
+
+bool InServerMode() {
+  int16_t kind = 0;
+  return IsServerMode(kind);
+}
+
+// Kinds and table names become part of a table's name: only letters,
+// digits and "_" may, so that neither can reach past the name.
+bool IsPlainName(std::string_view name) {
+  if (name.empty()) return false;
+  for (char c : name) {
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                       (c >= '0' && c <= '9') || c == '_';
+    if (!plain) return false;
+  }
+  return true;
+}
+
+// The tables kind `kind` saves, as SavTables lists them.
+std::vector<std::string> SavedTables(DbHandle& db, const std::string& kind) {
+  std::vector<std::string> tables;
+  auto rs = db->OpenRecordset("Select * from SavTables where Kennung=" + SqlText(kind));
+  for (; !rs->Eof(); rs->MoveNext()) {
+    const std::string table = CStr(rs->Fields()["TabName"].Value());
+    if (IsPlainName(table)) tables.push_back(table);
+  }
+  rs->Close();
+  return tables;
+}
+
+// `name` as a LIKE pattern in which only "*" matches any text: the
+// pattern characters of LIKE and its escape character match themselves.
+std::string LikePatternOf(std::string_view name) {
+  std::string pattern;
+  for (char c : name) {
+    if (c == '*') {
+      pattern += '%';
+      continue;
+    }
+    if (c == '%' || c == '_' || c == '\\') pattern += '\\';
+    pattern += c;
+  }
+  return pattern;
+}
+
+DbHandle OpenQuietly(const std::string& path) {
+  Variant connect(kBareConnect);
+  return OpenDb(path, false, Variant(false), connect, true);
+}
+
+}  // namespace
+
+void VorlageSpeichern(const std::string& source, const std::string& kind,
+                      const std::string& name) {
+  if (!InServerMode()) return;
+  DbHandle file;
+  DbHandle server;
+  try {
+    if (!IsPlainName(kind)) Raise(5);
+    file = OpenQuietly(source);
+    const int32_t vid = file->VID();
+    server = OpenQuietly(kServerDatabaseName);
+    server->Execute("Insert into Vorlagen (Filename, Typ) VALUES (" + SqlText(name) + ", " +
+                    SqlText(kind) + ")");
+    for (const std::string& table : SavedTables(server, kind)) {
+      server->Execute("@Insert Into SAV" + kind + "__" + table + " Select *, " +
+                      SqlText(name) + " As SicherungsName From " + table +
+                      " Where VID=" + std::to_string(vid));
+    }
+  } catch (const Error&) {
+    // The set stays as far as it got.
+  }
+  CloseDb(file);
+  CloseDb(server);
+  Err().Clear();
+}
+
+bool VorlageExists(const std::string& name) {
+  if (!InServerMode()) return false;
+  DbHandle server;
+  bool exists = false;
+  try {
+    server = OpenQuietly(kServerDatabaseName);
+    auto rs = server->OpenRecordset("Select * from Vorlagen where Filename=" + SqlText(name));
+    exists = rs->RecordCount() > 0;
+    rs->Close();
+  } catch (const Error&) {
+    exists = false;
+  }
+  CloseDb(server);
+  Err().Clear();
+  return exists;
+}
+
+bool VorlageLoeschen(const std::string& kind, std::string& name) {
+  if (!InServerMode()) return false;
+  DbHandle server;
+  bool deleted = false;
+  try {
+    if (!IsPlainName(kind)) Raise(5);
+    server = OpenQuietly(kServerDatabaseName);
+    const bool pattern = InStr(name, "*") != 0;
+    std::string condition;
+    int32_t error_number = 0;
+    if (!pattern) {
+      condition = "=" + SqlText(name);
+      deleted = ExecuteMitDb(kServerDatabaseName, "@Delete from Vorlagen where Filename" + condition,
+                             false, server, error_number) > 0;
+    } else {
+      condition = " LIKE " + SqlText(LikePatternOf(name));
+      name = Replace(name, "*", "%");
+      deleted = ExecuteMitDb(kServerDatabaseName,
+                             "@Delete from Vorlagen where Filename" + condition +
+                                 " and Typ = " + SqlText(kind),
+                             false, server, error_number) > 0;
+    }
+    for (const std::string& table : SavedTables(server, kind)) {
+      ExecuteMitDb(kServerDatabaseName,
+                   "@Delete From SAV" + kind + "__" + table + " Where SicherungsName" + condition,
+                   false, server, error_number);
+    }
+  } catch (const Error&) {
+    // What went is gone; the answer stands as it was.
+  }
+  CloseDb(server);
+  Err().Clear();
+  return deleted;
+}
 
 }  // namespace vx

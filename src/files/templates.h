@@ -1,5 +1,11 @@
 // Templates: table sets saved on the database server under a name, listed
-// in the server table Vorlagen.
+// in the server table Vorlagen; the saved rows of each table the kind's
+// SavTables entries name lie in SAV<kind>__<table>, tagged by the set's name.
+//
+// Every operation works only on a database server (IsServerMode); outside
+// it nothing changes and the answer is false.  None raises or leaves an
+// error pending.  Names and kinds may hold any character, apostrophes
+// included.
 
 #ifndef VX_FILES_TEMPLATES_H_
 #define VX_FILES_TEMPLATES_H_
@@ -8,11 +14,23 @@
 
 namespace vx {
 
+// Saves the rows of the file `source` in the tables of kind `kind` ("LV",
+// "LB") as the set `name`: a Vorlagen row and, for each of the kind's
+// tables, a copy of the file's rows tagged with `name`.
+void VorlageSpeichern(const std::string& source, const std::string& kind,
+                      const std::string& name);
+
 // Whether a template of the name `name` is saved (a row of Vorlagen with
-// that Filename).  Never raises.
-//
-// The server's template store is not there yet: the answer is false.
+// that Filename).
 bool VorlageExists(const std::string& name);
+
+// Deletes saved sets; true when at least one Vorlagen row went.  A `name`
+// without "*" deletes the sets of exactly that name (Vorlagen rows of any
+// kind); with "*" it is a pattern in which only "*" stands for any text
+// ("_" and "%" match themselves), and only sets of kind `kind` go.  The
+// saved rows go from the tables of kind `kind` in both cases.  In a
+// pattern every "*" is replaced by "%", in the caller's variable too.
+bool VorlageLoeschen(const std::string& kind, std::string& name);
 
 }  // namespace vx
 

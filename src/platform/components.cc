@@ -62,4 +62,15 @@ ObjectRef CreateObject(const std::string& program_id) {
   return object;
 }
 
+int32_t ServerAccess::FeldInDatei(const std::string& /*destination*/,
+                                  dao::Recordset& /*recordset*/,
+                                  const std::string& /*field_name*/) {
+  Raise(438);
+}
+
+void ServerAccess::DateiInFeld(const std::string& /*path*/, dao::Recordset& /*recordset*/,
+                               const std::string& /*field_name*/) {
+  Raise(438);
+}
+
 }  // namespace vx
