@@ -299,11 +299,12 @@ class Translator {
     MatchParentheses();
     if (dml_) {
       PlanOperators("&", Operators::kConcatLeft, Operators::kConcatRight,
-                    server_ ? "concat(" : "vx_concat(");
+                    server_ ? "pg_temp.vx_concat(" : "vx_concat(");
       PlanOperators("\\", Operators::kDivideLeft, Operators::kDivideRight,
                     server_ ? "pg_temp.vx_intdiv(" : "vx_intdiv(");
       PlanComparisons();
       PlanSortTerms();
+      if (server_) PlanBareConditions();
     }
 
     size_t i = 0;
@@ -639,7 +640,10 @@ class Translator {
   void PlanComparison(size_t i) {
     const size_t right = i + 1;
     if (IsNumber(right)) return;
-    if (server_ && !IsText(tokens_[right])) return;
+    if (server_ && !IsText(tokens_[right])) {
+      PlanServerColumnComparison(i);
+      return;
+    }
     if (At(right + 1) != nullptr && At(right + 1)->IsWord("COLLATE")) return;
     if (server_) {
       PlanServerComparison(i);
@@ -671,6 +675,44 @@ class Translator {
     }
   }
 
+  // The end of the name (a column, T.column) that starts at `first`, or
+  // kNone when no plain name starts there.
+  size_t PlainNameEnd(size_t first) const {
+    if (first >= end_ || !IsNameToken(tokens_[first]) || IsKeyword(tokens_[first]) ||
+        IsBooleanWord(tokens_[first])) {
+      return kNone;
+    }
+    size_t last = first;
+    while (last + 2 < end_ && tokens_[last + 1].IsSymbol(".") &&
+           IsNameToken(tokens_[last + 2])) {
+      last += 2;
+    }
+    return last;
+  }
+
+  // On the server a column compared with another column ("a.x = b.y",
+  // "a < b") compares by the session's sort key, which folds a text and
+  // leaves any other value as it is; the server does not say which
+  // columns hold texts.
+  void PlanServerColumnComparison(size_t i) {
+    size_t left = i - 1;
+    if (left >= 2 && tokens_[left - 1].IsSymbol(".")) left -= 2;
+    if (PlainNameEnd(left) != i - 1) return;
+    if (left > 0) {
+      const Token& before = tokens_[left - 1];
+      if (!(IsKeyword(before) || before.IsSymbol("(") || before.IsSymbol(","))) return;
+    }
+    const size_t last = PlainNameEnd(i + 1);
+    if (last == kNone || !IsWholeOperand(last) ||
+        (At(last + 1) != nullptr && At(last + 1)->IsWord("COLLATE"))) {
+      return;
+    }
+    before_[left] += "pg_temp.vx_sort(";
+    after_[i - 1] += ")";
+    before_[i + 1] += "pg_temp.vx_sort(";
+    after_[last] += ")";
+  }
+
   // On the server a text compared for equality with a literal is compared
   // exactly with each of the literal's case forms, which an index serves;
   // other comparisons fold case through the session's collation.
@@ -689,6 +731,52 @@ class Translator {
       }
     }
     AddCollation(i - 1, kFoldingCollation);
+  }
+
+  // A condition that is one column or constant ("WHERE Flag", "NOT Flag",
+  // "WHEN Flag"): the server takes only a boolean there, so it becomes
+  // "(Flag <> 0)", which is what the dialect means by it.
+  void PlanBareConditions() {
+    std::vector<bool> between_and(end_, false);
+    for (size_t i = 0; i < end_; ++i) {
+      if (!tokens_[i].IsWord("BETWEEN")) continue;
+      for (size_t k = i + 1; k < end_ && depth_[k] >= depth_[i]; ++k) {
+        if (depth_[k] == depth_[i] && tokens_[k].IsWord("AND")) {
+          between_and[k] = true;
+          break;
+        }
+      }
+    }
+    for (size_t i = 0; i + 1 < end_; ++i) {
+      const Token& t = tokens_[i];
+      const bool starts = t.IsWord("WHERE") || t.IsWord("HAVING") || t.IsWord("ON") ||
+                          t.IsWord("WHEN") || t.IsWord("NOT") || t.IsWord("OR") ||
+                          (t.IsWord("AND") && !between_and[i]);
+      if (!starts) continue;
+      size_t first = i + 1;
+      if (tokens_[first].IsWord("NOT")) continue;  // its own turn
+      size_t last = first;
+      const Token& operand = tokens_[first];
+      if (!(IsNameToken(operand) && !IsKeyword(operand)) && !IsBooleanWord(operand)) {
+        continue;
+      }
+      // A qualified name: T.Flag.
+      while (last + 2 < end_ && tokens_[last + 1].IsSymbol(".") &&
+             IsNameToken(tokens_[last + 2])) {
+        last += 2;
+      }
+      const Token* next = At(last + 1);
+      if (next != nullptr &&
+          !(next->IsWord("AND") || next->IsWord("OR") || next->IsWord("THEN") ||
+            next->IsWord("ORDER") || next->IsWord("GROUP") || next->IsWord("HAVING") ||
+            next->IsWord("UNION") || next->IsSymbol(")"))) {
+        continue;
+      }
+      // "NOT" of "IS NOT", "NOT IN" and the like precedes no condition.
+      if (t.IsWord("NOT") && i > 0 && tokens_[i - 1].IsWord("IS")) continue;
+      before_[first] += "(";
+      after_[last] += " <> 0)";
+    }
   }
 
   // Each term of ORDER BY and GROUP BY sorts and groups texts through the
@@ -1159,11 +1247,13 @@ class Translator {
   }
 
   // The server's type for a column of the dialect's type: booleans stay
-  // -1 and 0 in a small integer, so that the dialect's True compares.
+  // -1 and 0 in a small integer, so that the dialect's True compares, of
+  // the database's type vx_janein, which tells them from numbers.
   static std::string ServerColumnType(const ColumnType& type) {
     if (type.counter) return "integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY";
     switch (type.type) {
       case kTypeBoolean:
+        return "vx_janein";
       case kTypeByte:
       case kTypeInteger:
         return "smallint";
