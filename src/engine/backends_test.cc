@@ -11,6 +11,7 @@
 #include "engine/recordset.h"
 #include "engine/schema.h"
 #include "engine/sql_dialect.h"
+#include "platform/text.h"
 #include "support/pg_cluster.h"
 #include "support/test_support.h"
 
@@ -210,6 +211,15 @@ TYPED_TEST(BackendTest, NullsJoinToNullAndYesNoColumnsStandAsConditions) {
   EXPECT_EQ(count("Projekt.ProNr <> Projekt.ProBez"), 1);
   EXPECT_EQ(count("ProNr > ProBez"), 1);
   EXPECT_EQ(count("Menge = Menge AND Beginn = Beginn"), 0);
+  this->db_->Execute("UPDATE Projekt SET ProBez = 'Äpfel' WHERE Menge = 2");
+  this->db_->Execute("UPDATE Projekt SET ProBez = 'äPFEL' WHERE Menge = 3");
+  auto groups = this->db_->OpenRecordset(
+      "SELECT ProBez, Count(*) AS n FROM Projekt GROUP BY ProBez ORDER BY ProBez");
+  EXPECT_EQ(CLng(groups->Fields()["n"].Value()), 2);
+  EXPECT_EQ(groups->Fields()[0].Name(), "ProBez");
+  EXPECT_EQ(UCase(CStr(groups->Fields()["ProBez"].Value())), "ÄPFEL");
+  groups->MoveNext();
+  EXPECT_EQ(CLng(groups->Fields()["n"].Value()), 1);
   this->db_->Execute("UPDATE Projekt SET ProBez = Null WHERE Menge = 1");
   auto rs = this->db_->OpenRecordset(
       "SELECT ProBez & ProBez AS a, ProNr & ProBez AS b, ProBez & Menge AS c, "

@@ -796,6 +796,8 @@ class Translator {
         if (term != kNone && k > term && (closes || !tokens_[k].IsWord("COLLATE"))) {
           if (!server_) {
             AddCollation(k - 1, kFoldingCollation);
+          } else if (tokens_[i - 1].IsWord("GROUP")) {
+            if (PlainNameEnd(term) == k - 1) PlanServerGroupTerm(i, term, k - 1);
           } else if (tokens_[i - 1].IsWord("ORDER") &&
                      !(k == term + 1 && tokens_[term].kind == TokenKind::kNumber)) {
             // The server sorts by the session's sort key, which folds a
@@ -814,6 +816,68 @@ class Translator {
           term = kNone;
         }
       }
+    }
+  }
+
+  // Whether the names from `a` and from `b` on, `count` tokens each, are
+  // the same name.
+  bool SameName(size_t a, size_t b, size_t count) const {
+    for (size_t k = 0; k < count; ++k) {
+      const Token& x = tokens_[a + k];
+      const Token& y = tokens_[b + k];
+      if (x.IsSymbol(".") != y.IsSymbol(".")) return false;
+      if (!x.IsSymbol(".") && LCase(x.kind == TokenKind::kName ? Unquote(x) : std::string(x.text)) !=
+                                  LCase(y.kind == TokenKind::kName ? Unquote(y) : std::string(y.text))) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // On the server a query groups a column (tokens `first` to `last`, after
+  // the BY at `by`) by the session's sort key, which folds a text and
+  // leaves any other value as it is; the server does not say which columns
+  // hold texts.  The select list's items that are that column then show
+  // one of the group's values (min), under the column's name.
+  void PlanServerGroupTerm(size_t by, size_t first, size_t last) {
+    const size_t depth = depth_[by];
+    size_t select = kNone;
+    for (size_t k = by; k-- > 0;) {
+      if (depth_[k] < depth) break;
+      if (depth_[k] == depth && tokens_[k].IsWord("SELECT")) {
+        select = k;
+        break;
+      }
+    }
+    if (select == kNone) return;
+    before_[first] += "pg_temp.vx_sort(";
+    after_[last] += ")";
+    const size_t length = last - first + 1;
+    size_t item = select + 1;
+    for (size_t k = select + 1; k < by; ++k) {
+      if (depth_[k] != depth) continue;
+      const bool ends = tokens_[k].IsSymbol(",") || tokens_[k].IsWord("FROM");
+      if (!ends) continue;
+      // The item's name, perhaps after DISTINCT, then nothing or its alias.
+      size_t a = item;
+      while (a < k && (tokens_[a].IsWord("DISTINCT") || tokens_[a].IsWord("DISTINCTROW"))) ++a;
+      if (a + 1 < k && tokens_[a].IsWord("TOP")) a += 2;
+      if (a + length <= k && PlainNameEnd(a) == a + length - 1 && SameName(a, first, length)) {
+        const size_t rest = a + length;
+        const bool alias = rest < k;
+        if (!alias || tokens_[rest].IsWord("AS") || (rest + 1 == k && IsNameToken(tokens_[rest]))) {
+          before_[a] += "min(";
+          after_[a + length - 1] += ")";
+          if (!alias) {
+            const Token& name = tokens_[a + length - 1];
+            after_[a + length - 1] +=
+                " AS " + Name(name.kind == TokenKind::kName ? Unquote(name)
+                                                          : std::string(name.text));
+          }
+        }
+      }
+      if (tokens_[k].IsWord("FROM")) break;
+      item = k + 1;
     }
   }
 

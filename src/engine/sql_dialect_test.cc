@@ -276,6 +276,10 @@ TEST(EngineDialect, TranslatesForTheServer) {
                       "OR x IS NOT NULL AND IIf(Flag, 1, 2) = 1"),
             "SELECT * FROM T WHERE (Flag <> 0) AND NOT (t.Aus <> 0) OR (x BETWEEN 1 AND f) "
             "OR x IS NOT NULL AND pg_temp.iif(Flag, 1, 2) = ?");
+  EXPECT_EQ(ServerSql("SELECT TOP 5 T.a, b AS c, Count(*) FROM T GROUP BY T.a, b ORDER BY T.a"),
+            "SELECT min(T.a) AS \"a\", min(b) AS c, count(*) FROM T "
+            "GROUP BY pg_temp.vx_sort(T.a), pg_temp.vx_sort(b) "
+            "ORDER BY pg_temp.vx_sort(T.a) LIMIT 5");
   EXPECT_EQ(ServerSql("SELECT CASE WHEN Flag THEN 1 END FROM T WHERE NOT Flag"),
             "SELECT CASE WHEN (Flag <> 0) THEN 1 END FROM T WHERE NOT (Flag <> 0)");
   EXPECT_EQ(ServerSql("SELECT #3/5/2024#, Now() FROM T"),
