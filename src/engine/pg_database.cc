@@ -351,8 +351,10 @@ struct PgRecordsetState final : RecordsetCursor, PgStream {
   void Release() override {
     if (link != nullptr) {
       // Rows still coming: the server stops sending them, unless a
-      // transaction runs on the link, which a cancel would end.
-      if (link->transaction == nullptr) {
+      // transaction runs on the link, which a cancel would end, or the
+      // rest has come already (a short result comes whole), when a cancel
+      // would only cost a connection to the server.
+      if (link->transaction == nullptr && !EndsWithoutWaiting()) {
         if (PGcancel* cancel = PQgetCancel(link->get())) {
           char error[256];
           PQcancel(cancel, error, sizeof error);
@@ -366,6 +368,22 @@ struct PgRecordsetState final : RecordsetCursor, PgStream {
   }
 
   void Update() override;
+
+  // Reads the rows that have come already; true when the statement's end
+  // was among them, so that nothing more is coming.
+  bool EndsWithoutWaiting() {
+    PGconn* conn = link->get();
+    if (PQconsumeInput(conn) == 0) return false;
+    while (PQisBusy(conn) == 0) {
+      PgResult result(PQgetResult(conn));
+      if (!result || PQresultStatus(result.get()) != PGRES_SINGLE_TUPLE) {
+        // The statement's last result: what follows is null.
+        while (PGresult* rest = PQgetResult(conn)) PQclear(rest);
+        return true;
+      }
+    }
+    return false;
+  }
 
   // Appends row `row` of `result`.
   void AppendRow(const PGresult* result, int row) {
@@ -659,7 +677,8 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
   const PGresult* described = first.get();
   const int all = PQnfields(described);
   const int visible = all - (rs->updatable ? kHiddenColumns : 0);
-  const std::map<std::string, std::string> spellings = SpellingsOf(sql);
+  // Read only when a column is no table's column by its own name.
+  std::optional<std::map<std::string, std::string>> spellings;
   std::vector<ColumnInfo> columns;
   for (int c = 0; c < all; ++c) {
     const Oid oid = PQftype(described, c);
@@ -674,8 +693,11 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
     const PgColumn* origin = state_->session->Known(table, PQftablecol(described, c));
     if (origin != nullptr && origin->name == info.name) {
       info.name = origin->spelling;
-    } else if (auto spelled = spellings.find(info.name); spelled != spellings.end()) {
-      info.name = spelled->second;
+    } else {
+      if (!spellings) spellings = SpellingsOf(sql);
+      if (auto spelled = spellings->find(info.name); spelled != spellings->end()) {
+        info.name = spelled->second;
+      }
     }
     if (std::optional<ColumnType> known = TypeOfOid(oid, PQfmod(described, c))) {
       info.declared = true;
