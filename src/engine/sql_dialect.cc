@@ -774,9 +774,25 @@ class Translator {
       }
       // "NOT" of "IS NOT", "NOT IN" and the like precedes no condition.
       if (t.IsWord("NOT") && i > 0 && tokens_[i - 1].IsWord("IS")) continue;
+      // WHEN of "CASE x WHEN value" names a value.
+      if (t.IsWord("WHEN") && InSimpleCase(i)) continue;
       before_[first] += "(";
       after_[last] += " <> 0)";
     }
+  }
+
+  // Whether the WHEN at `when` belongs to a CASE that compares a value
+  // ("CASE x WHEN 1 ..."), not to one of conditions.
+  bool InSimpleCase(size_t when) const {
+    int open = 0;  // CASEs ended by END between here and `when`
+    for (size_t k = when; k-- > 0;) {
+      if (depth_[k] != depth_[when]) continue;
+      if (tokens_[k].IsWord("END")) ++open;
+      if (tokens_[k].IsWord("CASE") && open-- == 0) {
+        return k + 1 < end_ && !tokens_[k + 1].IsWord("WHEN");
+      }
+    }
+    return false;
   }
 
   // Each term of ORDER BY and GROUP BY sorts and groups texts through the

@@ -282,6 +282,8 @@ TEST(EngineDialect, TranslatesForTheServer) {
             "ORDER BY pg_temp.vx_sort(T.a) LIMIT 5");
   EXPECT_EQ(ServerSql("SELECT CASE WHEN Flag THEN 1 END FROM T WHERE NOT Flag"),
             "SELECT CASE WHEN (Flag <> 0) THEN 1 END FROM T WHERE NOT (Flag <> 0)");
+  EXPECT_EQ(ServerSql("SELECT CASE a WHEN b THEN 1 END, CASE WHEN c THEN 2 END FROM T"),
+            "SELECT CASE a WHEN b THEN 1 END, CASE WHEN (c <> 0) THEN 2 END FROM T");
   EXPECT_EQ(ServerSql("SELECT #3/5/2024#, Now() FROM T"),
             "SELECT TIMESTAMP '2024-03-05 00:00:00', LOCALTIMESTAMP(0) FROM T");
   EXPECT_EQ(ServerSql("SELECT * FROM T WHERE a LIKE 'ä%' ORDER BY a, 2 DESC"),
