@@ -17,7 +17,7 @@ DECLARE
 BEGIN
   FOR s IN SELECT Kennung, TabName FROM SavTables LOOP
     IF to_regclass(format('%I', lower(s.TabName))) IS NOT NULL THEN
-      EXECUTE format('CREATE TABLE IF NOT EXISTS %I (LIKE %I INCLUDING DEFAULTS)',
+      EXECUTE format('CREATE TABLE IF NOT EXISTS %I (LIKE %I INCLUDING DEFAULTS INCLUDING COMMENTS)',
                      lower('sav' || s.Kennung || '__' || s.TabName), lower(s.TabName));
       EXECUTE format('ALTER TABLE %I ADD COLUMN IF NOT EXISTS SicherungsName varchar(255)',
                      lower('sav' || s.Kennung || '__' || s.TabName));

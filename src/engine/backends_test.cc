@@ -11,6 +11,7 @@
 #include "engine/recordset.h"
 #include "engine/schema.h"
 #include "engine/sql_dialect.h"
+#include "platform/text.h"
 #include "support/pg_cluster.h"
 #include "support/test_support.h"
 
@@ -153,6 +154,80 @@ TYPED_TEST(BackendTest, TheDialectMeansTheSameOnBoth) {
             kErrTextAfterEnd);
   EXPECT_EQ(ErrorOf([&] { this->db_->OpenRecordset("SELECT * FROM Fehlt"); }),
             kErrTableNotFound);
+}
+
+TYPED_TEST(BackendTest, ColumnsKeepTheirDeclaredSpellingAndYesNoType) {
+  this->Insert(2);
+  this->db_->Execute("UPDATE Projekt SET IsRVProj = True WHERE Menge = 2");
+  for (const std::string source : {"SELECT * FROM Projekt ORDER BY Menge", "Projekt"}) {
+    SCOPED_TRACE(source);
+    auto rs = this->db_->OpenRecordset(source);
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < rs->Fields().Count(); ++i) {
+      names.push_back(rs->Fields()[i].Name());
+    }
+    EXPECT_EQ(names[1], "ProNr");
+    EXPECT_EQ(names[3], "IsRVProj");
+    EXPECT_EQ(names[11], "BEMERKUNG");
+    EXPECT_EQ(rs->Fields()["isrvproj"].Type(), kTypeBoolean);
+    EXPECT_EQ(rs->Fields()["Anzahl"].Type(), kTypeInteger);
+  }
+  // The statement's own spelling of a name it writes wins.
+  auto named = this->db_->OpenRecordset("SELECT pronr, IsRvProj AS Rv FROM Projekt ORDER BY Menge");
+  EXPECT_EQ(named->Fields()[1].Name(), "Rv");
+  EXPECT_EQ(named->Fields()["Rv"].Type(), kTypeBoolean);
+  EXPECT_EQ(named->Fields()["Rv"].Value(), Variant(false));
+  named->MoveNext();
+  EXPECT_EQ(named->Fields()["Rv"].Value(), Variant(true));
+
+  auto rs = this->db_->OpenRecordset("Projekt");
+  rs->AddNew();
+  rs->Fields()["ProNr"].SetValue(Variant("P3"));
+  rs->Fields()["IsRVProj"].SetValue(Variant(true));
+  rs->Update();
+  rs->SetBookmark(rs->LastModified());
+  EXPECT_EQ(rs->Fields()["IsRVProj"].Value(), Variant(true));
+  auto count = this->db_->OpenRecordset(
+      "SELECT Count(*) AS n FROM Projekt WHERE IsRVProj = True");
+  EXPECT_EQ(CLng(count->Fields()["n"].Value()), 2);
+}
+
+TYPED_TEST(BackendTest, NullsJoinToNullAndYesNoColumnsStandAsConditions) {
+  this->Insert(3);
+  this->db_->Execute("UPDATE Projekt SET IsRVProj = True WHERE Menge = 2");
+  auto count = [&](const std::string& where) {
+    auto rs = this->db_->OpenRecordset("SELECT Count(*) AS n FROM Projekt WHERE " + where);
+    return CLng(rs->Fields()["n"].Value());
+  };
+  EXPECT_EQ(count("IsRVProj"), 1);
+  EXPECT_EQ(count("NOT IsRVProj"), 2);
+  EXPECT_EQ(count("Projekt.IsRVProj OR Menge = 3"), 2);
+  EXPECT_EQ(count("(NOT IsRVProj) AND Menge BETWEEN 1 AND 2"), 1);
+  // Texts of two columns compare without regard to case.
+  this->db_->Execute("UPDATE Projekt SET ProBez = 'p1' WHERE Menge = 1");
+  this->db_->Execute("UPDATE Projekt SET ProNr = 'ärger', ProBez = 'ÄRGER' WHERE Menge = 2");
+  this->db_->Execute("UPDATE Projekt SET ProBez = 'a' WHERE Menge = 3");
+  EXPECT_EQ(count("ProNr = ProBez"), 2);
+  EXPECT_EQ(count("Projekt.ProNr <> Projekt.ProBez"), 1);
+  EXPECT_EQ(count("ProNr > ProBez"), 1);
+  EXPECT_EQ(count("Menge = Menge AND Beginn = Beginn"), 0);
+  this->db_->Execute("UPDATE Projekt SET ProBez = 'Äpfel' WHERE Menge = 2");
+  this->db_->Execute("UPDATE Projekt SET ProBez = 'äPFEL' WHERE Menge = 3");
+  auto groups = this->db_->OpenRecordset(
+      "SELECT ProBez, Count(*) AS n FROM Projekt GROUP BY ProBez ORDER BY ProBez");
+  EXPECT_EQ(CLng(groups->Fields()["n"].Value()), 2);
+  EXPECT_EQ(groups->Fields()[0].Name(), "ProBez");
+  EXPECT_EQ(UCase(CStr(groups->Fields()["ProBez"].Value())), "ÄPFEL");
+  groups->MoveNext();
+  EXPECT_EQ(CLng(groups->Fields()["n"].Value()), 1);
+  this->db_->Execute("UPDATE Projekt SET ProBez = Null WHERE Menge = 1");
+  auto rs = this->db_->OpenRecordset(
+      "SELECT ProBez & ProBez AS a, ProNr & ProBez AS b, ProBez & Menge AS c, "
+      "IIf(IsRVProj, 'ja', 'nein') AS d FROM Projekt WHERE Menge = 1");
+  EXPECT_TRUE(rs->Fields()["a"].Value().IsNull());
+  EXPECT_EQ(rs->Fields()["b"].Value(), Variant("P1"));
+  EXPECT_EQ(rs->Fields()["c"].Value(), Variant("1"));
+  EXPECT_EQ(rs->Fields()["d"].Value(), Variant("nein"));
 }
 
 }  // namespace

@@ -231,6 +231,58 @@ void CheckScopedStatement(std::string_view sql) {
   if (checked.kind == StatementKind::kDefinition) RaiseDao(kErrReadOnly);
 }
 
+// The database's type of yes/no columns, made by the first definition that
+// needs it (the server's schema scripts make it too).  Two sessions that
+// make it at once: one wins, the other finds it.
+constexpr const char* kMakeYesNoType = R"sql(
+DO $$BEGIN
+  IF to_regtype('vx_janein') IS NULL THEN
+    CREATE DOMAIN vx_janein AS smallint CHECK (VALUE IN (-1, 0));
+  END IF;
+EXCEPTION WHEN duplicate_object OR unique_violation THEN NULL;
+END$$)sql";
+
+// The table that the definition `sql` (CREATE TABLE or ALTER TABLE) makes
+// or changes, as written; "" for any other statement.
+std::string DefinedTable(std::string_view sql) {
+  const std::vector<Token> tokens = Tokenize(sql);
+  if (tokens.size() < 3 || !tokens[1].IsWord("TABLE") ||
+      !(tokens[0].IsWord("CREATE") || tokens[0].IsWord("ALTER"))) {
+    return "";
+  }
+  if (tokens[2].kind == TokenKind::kWord) return std::string(tokens[2].text);
+  if (tokens[2].kind == TokenKind::kName) return Unquote(tokens[2]);
+  return "";
+}
+
+// Keeps the spelling of the columns that the definition `sql` names, as
+// comments on the columns, so that recordsets give the names as the
+// definition wrote them (the server keeps them in small letters).
+void KeepSpellings(PgLink& link, std::string_view sql) {
+  const std::string table = DefinedTable(sql);
+  if (table.empty()) return;
+  const std::map<std::string, std::string> spellings = SpellingsOf(sql);
+  PgParam name;
+  name.value = QuoteName(LCase(table));
+  PgResult columns = link.Run(
+      "SELECT attname FROM pg_catalog.pg_attribute WHERE attrelid = "
+      "to_regclass($1) AND attnum > 0 AND NOT attisdropped",
+      {name});
+  std::string comments;
+  for (int r = 0; r < PQntuples(columns.get()); ++r) {
+    const std::string column = PQgetvalue(columns.get(), r, 0);
+    auto spelled = spellings.find(column);
+    if (spelled == spellings.end() || spelled->second == column) continue;
+    char* literal = PQescapeLiteral(link.get(), spelled->second.c_str(),
+                                    spelled->second.size());
+    if (literal == nullptr) RaisePgError(link.get(), nullptr, sql);
+    comments += "COMMENT ON COLUMN " + name.value + "." + QuoteName(column) +
+                " IS " + literal + ";";
+    PQfreemem(literal);
+  }
+  if (!comments.empty()) link.Command(comments.c_str());
+}
+
 struct PgRecordsetState;
 
 struct PgDatabaseState {
@@ -300,8 +352,10 @@ struct PgRecordsetState final : RecordsetCursor, PgStream {
   void Release() override {
     if (link != nullptr) {
       // Rows still coming: the server stops sending them, unless a
-      // transaction runs on the link, which a cancel would end.
-      if (link->transaction == nullptr) {
+      // transaction runs on the link, which a cancel would end, or the
+      // rest has come already (a short result comes whole), when a cancel
+      // would only cost a connection to the server.
+      if (link->transaction == nullptr && !EndsWithoutWaiting()) {
         if (PGcancel* cancel = PQgetCancel(link->get())) {
           char error[256];
           PQcancel(cancel, error, sizeof error);
@@ -319,6 +373,22 @@ struct PgRecordsetState final : RecordsetCursor, PgStream {
                  const std::function<size_t(char*, size_t)>& read) override;
   bool StreamField(const std::string& field,
                    const std::function<void(std::string_view)>& write) override;
+
+  // Reads the rows that have come already; true when the statement's end
+  // was among them, so that nothing more is coming.
+  bool EndsWithoutWaiting() {
+    PGconn* conn = link->get();
+    if (PQconsumeInput(conn) == 0) return false;
+    while (PQisBusy(conn) == 0) {
+      PgResult result(PQgetResult(conn));
+      if (!result || PQresultStatus(result.get()) != PGRES_SINGLE_TUPLE) {
+        // The statement's last result: what follows is null.
+        while (PGresult* rest = PQgetResult(conn)) PQclear(rest);
+        return true;
+      }
+    }
+    return false;
+  }
 
   // Appends row `row` of `result`.
   void AppendRow(const PGresult* result, int row) {
@@ -583,10 +653,11 @@ void PgRecordsetState::Update() {
 void PgRecordsetState::WriteRow(bool adding) {
   PgLink& target = database->Link();
   auto name_of = [&](size_t column) {
-    const std::string name = target.ColumnName(table_oid, attnums[column]);
+    const PgColumn* known =
+        database->session->Column(target, table_oid, attnums[column]);
     // The column went since the recordset read it.
-    if (name.empty()) RaiseDao(kErrTooFewParameters, {"1"});
-    return QuoteName(name);
+    if (known == nullptr) RaiseDao(kErrTooFewParameters, {"1"});
+    return QuoteName(known->name);
   };
   const std::vector<size_t> assigned = AssignedTableColumns(*this);
   std::vector<PgParam> params;
@@ -670,8 +741,15 @@ class ServerDatabase final : public DatabaseBackend {
       params = ParamsOf(translated.parameters);
     }
     if (state_->read_only) RaiseDao(kErrReadOnly);
-    PgResult result = state_->Link().Run(text, params);
-    if (definition) return 0;
+    PgLink& link = state_->Link();
+    if (definition && text.find("vx_janein") != std::string::npos) {
+      link.Command(kMakeYesNoType);
+    }
+    PgResult result = link.Run(text, params);
+    if (definition) {
+      KeepSpellings(link, sql);
+      return 0;
+    }
     return std::atoi(PQcmdTuples(result.get()));
   }
 
@@ -754,7 +832,10 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
   auto send = [&](const std::string& statement) {
     rs->sql = statement;
     for (int attempt = 0;; ++attempt) {
-      link->Send(statement, params);
+      PgLink& sent_on = *link;
+      link->Send(statement, params, [&](const PGresult* description) {
+        state_->session->Learn(sent_on, description);
+      });
       first.reset(PQgetResult(link->get()));
       const ExecStatusType status = PQresultStatus(first.get());
       if (status == PGRES_SINGLE_TUPLE || status == PGRES_TUPLES_OK) return true;
@@ -794,7 +875,8 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
   const PGresult* described = first.get();
   const int all = PQnfields(described);
   const int visible = all - (rs->updatable ? kHiddenColumns : 0);
-  const std::map<std::string, std::string> spellings = SpellingsOf(sql);
+  // Read only when a column is no table's column by its own name.
+  std::optional<std::map<std::string, std::string>> spellings;
   std::vector<ColumnInfo> columns;
   for (int c = 0; c < all; ++c) {
     const Oid oid = PQftype(described, c);
@@ -803,14 +885,23 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
     if (c >= visible) continue;
     ColumnInfo info;
     info.name = PQfname(described, c);
-    if (auto spelled = spellings.find(info.name); spelled != spellings.end()) {
-      info.name = spelled->second;
+    const Oid table = PQftable(described, c);
+    // A column of a table as the table's definition spells it, unless the
+    // statement names it otherwise; anything else as the statement spells it.
+    const PgColumn* origin = state_->session->Known(table, PQftablecol(described, c));
+    if (origin != nullptr && origin->name == info.name) {
+      info.name = origin->spelling;
+    } else {
+      if (!spellings) spellings = SpellingsOf(sql);
+      if (auto spelled = spellings->find(info.name); spelled != spellings->end()) {
+        info.name = spelled->second;
+      }
     }
     if (std::optional<ColumnType> known = TypeOfOid(oid, PQfmod(described, c))) {
       info.declared = true;
       info.type = *known;
+      if (origin != nullptr && origin->yes_no) info.type = ColumnType{kTypeBoolean, 1};
     }
-    const Oid table = PQftable(described, c);
     if (rs->updatable && table != InvalidOid && PQftablecol(described, c) > 0) {
       rs->table_oid = table;
       info.origin = "#" + std::to_string(PQftablecol(described, c));

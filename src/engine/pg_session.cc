@@ -5,6 +5,7 @@
 
 #include "engine/connection.h"
 #include "engine/dao_errors.h"
+#include "platform/text.h"
 #include "vx_taluvek/error.h"
 
 namespace vx::dao {
@@ -58,6 +59,10 @@ CREATE FUNCTION pg_temp.vx_sort(varchar) RETURNS bytea LANGUAGE sql IMMUTABLE
   AS $$SELECT pg_temp.vx_sort(CAST($1 AS text))$$;
 CREATE FUNCTION pg_temp.vx_sort(anyelement) RETURNS anyelement
   LANGUAGE sql IMMUTABLE AS $$SELECT $1$$;
+CREATE FUNCTION pg_temp.vx_concat(anyelement, anycompatible) RETURNS text
+  LANGUAGE sql STABLE
+  AS $$SELECT CASE WHEN $1 IS NULL AND $2 IS NULL THEN NULL
+                   ELSE concat($1, $2) END$$;
 CREATE FUNCTION pg_temp.vx_intdiv(double precision, double precision)
   RETURNS bigint LANGUAGE sql IMMUTABLE
   AS $$SELECT CASE WHEN round($2) = 0 THEN NULL
@@ -206,7 +211,8 @@ void PgLink::Command(const char* sql) {
   }
 }
 
-void PgLink::Send(std::string_view sql, const std::vector<PgParam>& params) {
+void PgLink::Send(std::string_view sql, const std::vector<PgParam>& params,
+                  const std::function<void(const PGresult*)>& prepared) {
   // Prepared statements kept per link; past this many they are dropped.
   constexpr size_t kPreparedLimit = 256;
   const std::string text(sql);
@@ -217,12 +223,19 @@ void PgLink::Send(std::string_view sql, const std::vector<PgParam>& params) {
       prepared_.clear();
     }
     const std::string name = "vx" + std::to_string(++prepared_count_);
-    PgResult prepared(PQprepare(conn_, name.c_str(), text.c_str(),
-                                static_cast<int>(params.size()), nullptr));
-    if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) {
-      RaisePgError(conn_, prepared.get(), sql);
+    PgResult made(PQprepare(conn_, name.c_str(), text.c_str(),
+                            static_cast<int>(params.size()), nullptr));
+    if (PQresultStatus(made.get()) != PGRES_COMMAND_OK) {
+      RaisePgError(conn_, made.get(), sql);
     }
     found = prepared_.emplace(text, name).first;
+    if (prepared) {
+      PgResult described(PQdescribePrepared(conn_, name.c_str()));
+      if (PQresultStatus(described.get()) != PGRES_COMMAND_OK) {
+        RaisePgError(conn_, described.get(), sql);
+      }
+      prepared(described.get());
+    }
   }
   const ParamArrays arrays(params);
   if (PQsendQueryPrepared(conn_, found->second.c_str(), arrays.count(),
@@ -238,29 +251,6 @@ void PgLink::Unprepare(const std::string& sql) {
   if (found == prepared_.end()) return;
   PQclear(PQexec(conn_, ("DEALLOCATE " + found->second).c_str()));
   prepared_.erase(found);
-}
-
-std::string PgLink::ColumnName(Oid table, int column) {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    auto found = table_columns_.find(table);
-    if (found != table_columns_.end()) {
-      auto name = found->second.find(column);
-      if (name != found->second.end()) return name->second;
-      if (attempt > 0) break;
-      table_columns_.erase(found);
-    }
-    PgParam oid;
-    oid.value = std::to_string(table);
-    PgResult result = Run(
-        "SELECT attnum, attname FROM pg_catalog.pg_attribute "
-        "WHERE attrelid = $1 AND attnum > 0 AND NOT attisdropped",
-        {oid});
-    std::map<int, std::string>& columns = table_columns_[table];
-    for (int r = 0; r < PQntuples(result.get()); ++r) {
-      columns[std::atoi(PQgetvalue(result.get(), r, 0))] = PQgetvalue(result.get(), r, 1);
-    }
-  }
-  return "";
 }
 
 // ---- PgSession ----
@@ -302,6 +292,46 @@ PgLink& PgSession::Acquire(const void* owner) {
   }
   links_.push_back(std::make_unique<PgLink>(conninfo_, scope_));
   return *links_.back();
+}
+
+const PgColumn* PgSession::Known(Oid table, int column) const {
+  auto found = tables_.find(table);
+  if (found == tables_.end()) return nullptr;
+  auto col = found->second.find(column);
+  return col == found->second.end() ? nullptr : &col->second;
+}
+
+const PgColumn* PgSession::Column(PgLink& free_link, Oid table, int column) {
+  if (const PgColumn* known = Known(table, column)) return known;
+  PgParam oid;
+  oid.value = std::to_string(table);
+  // A comment that is the column's name in other letters is the spelling
+  // of the table's definition (the server keeps names in small letters).
+  PgResult result = free_link.Run(
+      "SELECT a.attnum, a.attname, t.typname = 'vx_janein', "
+      "coalesce(pg_catalog.col_description(a.attrelid, a.attnum), '') "
+      "FROM pg_catalog.pg_attribute a "
+      "JOIN pg_catalog.pg_type t ON t.oid = a.atttypid "
+      "WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped",
+      {oid});
+  std::map<int, PgColumn>& columns = tables_[table];
+  columns.clear();
+  for (int r = 0; r < PQntuples(result.get()); ++r) {
+    PgColumn& col = columns[std::atoi(PQgetvalue(result.get(), r, 0))];
+    col.name = PQgetvalue(result.get(), r, 1);
+    col.yes_no = PQgetvalue(result.get(), r, 2)[0] == 't';
+    const std::string comment = PQgetvalue(result.get(), r, 3);
+    col.spelling = LCase(comment) == col.name ? comment : col.name;
+  }
+  return Known(table, column);
+}
+
+void PgSession::Learn(PgLink& free_link, const PGresult* description) {
+  for (int c = 0; c < PQnfields(description); ++c) {
+    const Oid table = PQftable(description, c);
+    const int column = PQftablecol(description, c);
+    if (table != InvalidOid && column > 0) Column(free_link, table, column);
+  }
 }
 
 }  // namespace vx::dao

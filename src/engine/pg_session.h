@@ -14,7 +14,7 @@
 // functions the translated statements call (sql_dialect.h):
 //   pg_temp.vx_nocase             compares texts without regard to case
 //   ucase, lcase, len, mid, vx_left, vx_right, nz, iif, year, month, day,
-//   vx_intdiv                     the dialect's functions
+//   vx_intdiv, vx_concat          the dialect's functions
 // A session's links see one file's rows or the whole database: a file's
 // links start with the setting vx.vid at the file's number (a start-up
 // option), which binds them to it for good (the server's row-level
@@ -25,6 +25,7 @@
 #define VX_ENGINE_PG_SESSION_H_
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -77,25 +78,28 @@ class PgLink {
   void Command(const char* sql);
   // Sends one statement whose rows come one by one (PQgetResult).  The
   // statement is prepared on the link the first time it comes, so that the
-  // server plans it once.
-  void Send(std::string_view sql, const std::vector<PgParam>& params);
+  // server plans it once; then `prepared` sees the description of its
+  // rows, while the link is still free for other statements.
+  void Send(std::string_view sql, const std::vector<PgParam>& params,
+            const std::function<void(const PGresult*)>& prepared = nullptr);
   // Forgets the prepared form of `sql` (the server refused it after a
   // change of a table).
   void Unprepare(const std::string& sql);
-
-  // The name of column number `column` of a table; the table's names are
-  // read once per link, and again for a column added since.  Empty when
-  // the table has no such column.
-  std::string ColumnName(Oid table, int column);
 
   PgStream* stream = nullptr;        // rows still coming, or none
   const void* transaction = nullptr;  // whose transaction runs here
 
  private:
   PGconn* conn_ = nullptr;
-  std::map<Oid, std::map<int, std::string>> table_columns_;
   std::map<std::string, std::string> prepared_;  // statement -> its name
   int prepared_count_ = 0;
+};
+
+// What the server's catalogue says of a column of a table.
+struct PgColumn {
+  std::string name;      // the server's name (small letters)
+  std::string spelling;  // as the table's definition spelled it
+  bool yes_no = false;   // of the type vx_janein: a boolean, -1 or 0
 };
 
 class PgSession {
@@ -115,9 +119,23 @@ class PgSession {
 
   const std::string& scope() const { return scope_; }
 
+  // Column number `column` of table `table`, read from the catalogue
+  // through `free_link` the first time the table is asked for, and again
+  // for a column added since; nullptr when the table has no such column.
+  const PgColumn* Column(PgLink& free_link, Oid table, int column);
+  // Reads through `free_link` what the catalogue says of every table
+  // column among the rows that `description` describes, so that Known
+  // finds them.
+  void Learn(PgLink& free_link, const PGresult* description);
+  // The column when the session read it already, else nullptr.
+  const PgColumn* Known(Oid table, int column) const;
+
  private:
   std::string conninfo_;
   std::string scope_;
+  // The columns of each table, by their number, read once per session: a
+  // table made anew has a new number.
+  std::map<Oid, std::map<int, PgColumn>> tables_;
   std::vector<std::unique_ptr<PgLink>> links_;
 };
 

@@ -299,11 +299,12 @@ class Translator {
     MatchParentheses();
     if (dml_) {
       PlanOperators("&", Operators::kConcatLeft, Operators::kConcatRight,
-                    server_ ? "concat(" : "vx_concat(");
+                    server_ ? "pg_temp.vx_concat(" : "vx_concat(");
       PlanOperators("\\", Operators::kDivideLeft, Operators::kDivideRight,
                     server_ ? "pg_temp.vx_intdiv(" : "vx_intdiv(");
       PlanComparisons();
       PlanSortTerms();
+      if (server_) PlanBareConditions();
     }
 
     size_t i = 0;
@@ -639,7 +640,10 @@ class Translator {
   void PlanComparison(size_t i) {
     const size_t right = i + 1;
     if (IsNumber(right)) return;
-    if (server_ && !IsText(tokens_[right])) return;
+    if (server_ && !IsText(tokens_[right])) {
+      PlanServerColumnComparison(i);
+      return;
+    }
     if (At(right + 1) != nullptr && At(right + 1)->IsWord("COLLATE")) return;
     if (server_) {
       PlanServerComparison(i);
@@ -671,6 +675,44 @@ class Translator {
     }
   }
 
+  // The end of the name (a column, T.column) that starts at `first`, or
+  // kNone when no plain name starts there.
+  size_t PlainNameEnd(size_t first) const {
+    if (first >= end_ || !IsNameToken(tokens_[first]) || IsKeyword(tokens_[first]) ||
+        IsBooleanWord(tokens_[first])) {
+      return kNone;
+    }
+    size_t last = first;
+    while (last + 2 < end_ && tokens_[last + 1].IsSymbol(".") &&
+           IsNameToken(tokens_[last + 2])) {
+      last += 2;
+    }
+    return last;
+  }
+
+  // On the server a column compared with another column ("a.x = b.y",
+  // "a < b") compares by the session's sort key, which folds a text and
+  // leaves any other value as it is; the server does not say which
+  // columns hold texts.
+  void PlanServerColumnComparison(size_t i) {
+    size_t left = i - 1;
+    if (left >= 2 && tokens_[left - 1].IsSymbol(".")) left -= 2;
+    if (PlainNameEnd(left) != i - 1) return;
+    if (left > 0) {
+      const Token& before = tokens_[left - 1];
+      if (!(IsKeyword(before) || before.IsSymbol("(") || before.IsSymbol(","))) return;
+    }
+    const size_t last = PlainNameEnd(i + 1);
+    if (last == kNone || !IsWholeOperand(last) ||
+        (At(last + 1) != nullptr && At(last + 1)->IsWord("COLLATE"))) {
+      return;
+    }
+    before_[left] += "pg_temp.vx_sort(";
+    after_[i - 1] += ")";
+    before_[i + 1] += "pg_temp.vx_sort(";
+    after_[last] += ")";
+  }
+
   // On the server a text compared for equality with a literal is compared
   // exactly with each of the literal's case forms, which an index serves;
   // other comparisons fold case through the session's collation.
@@ -691,6 +733,68 @@ class Translator {
     AddCollation(i - 1, kFoldingCollation);
   }
 
+  // A condition that is one column or constant ("WHERE Flag", "NOT Flag",
+  // "WHEN Flag"): the server takes only a boolean there, so it becomes
+  // "(Flag <> 0)", which is what the dialect means by it.
+  void PlanBareConditions() {
+    std::vector<bool> between_and(end_, false);
+    for (size_t i = 0; i < end_; ++i) {
+      if (!tokens_[i].IsWord("BETWEEN")) continue;
+      for (size_t k = i + 1; k < end_ && depth_[k] >= depth_[i]; ++k) {
+        if (depth_[k] == depth_[i] && tokens_[k].IsWord("AND")) {
+          between_and[k] = true;
+          break;
+        }
+      }
+    }
+    for (size_t i = 0; i + 1 < end_; ++i) {
+      const Token& t = tokens_[i];
+      const bool starts = t.IsWord("WHERE") || t.IsWord("HAVING") || t.IsWord("ON") ||
+                          t.IsWord("WHEN") || t.IsWord("NOT") || t.IsWord("OR") ||
+                          (t.IsWord("AND") && !between_and[i]);
+      if (!starts) continue;
+      size_t first = i + 1;
+      if (tokens_[first].IsWord("NOT")) continue;  // its own turn
+      size_t last = first;
+      const Token& operand = tokens_[first];
+      if (!(IsNameToken(operand) && !IsKeyword(operand)) && !IsBooleanWord(operand)) {
+        continue;
+      }
+      // A qualified name: T.Flag.
+      while (last + 2 < end_ && tokens_[last + 1].IsSymbol(".") &&
+             IsNameToken(tokens_[last + 2])) {
+        last += 2;
+      }
+      const Token* next = At(last + 1);
+      if (next != nullptr &&
+          !(next->IsWord("AND") || next->IsWord("OR") || next->IsWord("THEN") ||
+            next->IsWord("ORDER") || next->IsWord("GROUP") || next->IsWord("HAVING") ||
+            next->IsWord("UNION") || next->IsSymbol(")"))) {
+        continue;
+      }
+      // "NOT" of "IS NOT", "NOT IN" and the like precedes no condition.
+      if (t.IsWord("NOT") && i > 0 && tokens_[i - 1].IsWord("IS")) continue;
+      // WHEN of "CASE x WHEN value" names a value.
+      if (t.IsWord("WHEN") && InSimpleCase(i)) continue;
+      before_[first] += "(";
+      after_[last] += " <> 0)";
+    }
+  }
+
+  // Whether the WHEN at `when` belongs to a CASE that compares a value
+  // ("CASE x WHEN 1 ..."), not to one of conditions.
+  bool InSimpleCase(size_t when) const {
+    int open = 0;  // CASEs ended by END between here and `when`
+    for (size_t k = when; k-- > 0;) {
+      if (depth_[k] != depth_[when]) continue;
+      if (tokens_[k].IsWord("END")) ++open;
+      if (tokens_[k].IsWord("CASE") && open-- == 0) {
+        return k + 1 < end_ && !tokens_[k + 1].IsWord("WHEN");
+      }
+    }
+    return false;
+  }
+
   // Each term of ORDER BY and GROUP BY sorts and groups texts through the
   // folding collation, unless it names a collation of its own.
   void PlanSortTerms() {
@@ -708,6 +812,8 @@ class Translator {
         if (term != kNone && k > term && (closes || !tokens_[k].IsWord("COLLATE"))) {
           if (!server_) {
             AddCollation(k - 1, kFoldingCollation);
+          } else if (tokens_[i - 1].IsWord("GROUP")) {
+            if (PlainNameEnd(term) == k - 1) PlanServerGroupTerm(i, term, k - 1);
           } else if (tokens_[i - 1].IsWord("ORDER") &&
                      !(k == term + 1 && tokens_[term].kind == TokenKind::kNumber)) {
             // The server sorts by the session's sort key, which folds a
@@ -726,6 +832,68 @@ class Translator {
           term = kNone;
         }
       }
+    }
+  }
+
+  // Whether the names from `a` and from `b` on, `count` tokens each, are
+  // the same name.
+  bool SameName(size_t a, size_t b, size_t count) const {
+    for (size_t k = 0; k < count; ++k) {
+      const Token& x = tokens_[a + k];
+      const Token& y = tokens_[b + k];
+      if (x.IsSymbol(".") != y.IsSymbol(".")) return false;
+      if (!x.IsSymbol(".") && LCase(x.kind == TokenKind::kName ? Unquote(x) : std::string(x.text)) !=
+                                  LCase(y.kind == TokenKind::kName ? Unquote(y) : std::string(y.text))) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // On the server a query groups a column (tokens `first` to `last`, after
+  // the BY at `by`) by the session's sort key, which folds a text and
+  // leaves any other value as it is; the server does not say which columns
+  // hold texts.  The select list's items that are that column then show
+  // one of the group's values (min), under the column's name.
+  void PlanServerGroupTerm(size_t by, size_t first, size_t last) {
+    const size_t depth = depth_[by];
+    size_t select = kNone;
+    for (size_t k = by; k-- > 0;) {
+      if (depth_[k] < depth) break;
+      if (depth_[k] == depth && tokens_[k].IsWord("SELECT")) {
+        select = k;
+        break;
+      }
+    }
+    if (select == kNone) return;
+    before_[first] += "pg_temp.vx_sort(";
+    after_[last] += ")";
+    const size_t length = last - first + 1;
+    size_t item = select + 1;
+    for (size_t k = select + 1; k < by; ++k) {
+      if (depth_[k] != depth) continue;
+      const bool ends = tokens_[k].IsSymbol(",") || tokens_[k].IsWord("FROM");
+      if (!ends) continue;
+      // The item's name, perhaps after DISTINCT, then nothing or its alias.
+      size_t a = item;
+      while (a < k && (tokens_[a].IsWord("DISTINCT") || tokens_[a].IsWord("DISTINCTROW"))) ++a;
+      if (a + 1 < k && tokens_[a].IsWord("TOP")) a += 2;
+      if (a + length <= k && PlainNameEnd(a) == a + length - 1 && SameName(a, first, length)) {
+        const size_t rest = a + length;
+        const bool alias = rest < k;
+        if (!alias || tokens_[rest].IsWord("AS") || (rest + 1 == k && IsNameToken(tokens_[rest]))) {
+          before_[a] += "min(";
+          after_[a + length - 1] += ")";
+          if (!alias) {
+            const Token& name = tokens_[a + length - 1];
+            after_[a + length - 1] +=
+                " AS " + Name(name.kind == TokenKind::kName ? Unquote(name)
+                                                          : std::string(name.text));
+          }
+        }
+      }
+      if (tokens_[k].IsWord("FROM")) break;
+      item = k + 1;
     }
   }
 
@@ -1159,11 +1327,13 @@ class Translator {
   }
 
   // The server's type for a column of the dialect's type: booleans stay
-  // -1 and 0 in a small integer, so that the dialect's True compares.
+  // -1 and 0 in a small integer, so that the dialect's True compares, of
+  // the database's type vx_janein, which tells them from numbers.
   static std::string ServerColumnType(const ColumnType& type) {
     if (type.counter) return "integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY";
     switch (type.type) {
       case kTypeBoolean:
+        return "vx_janein";
       case kTypeByte:
       case kTypeInteger:
         return "smallint";

@@ -104,11 +104,13 @@ struct TranslatedStatement {
 //   names in brackets   -> in small letters, quoted ("[ProNr]" -> "pronr"),
 //                          as are words with letters beyond ASCII
 //   #3/5/2024#          -> TIMESTAMP '2024-03-05 00:00:00'
-//   a & b, a \ b        -> concat(a, b), pg_temp.vx_intdiv(a, b)
+//   a & b, a \ b        -> pg_temp.vx_concat(a, b), pg_temp.vx_intdiv(a, b)
+//   WHERE Flag, NOT Flag -> WHERE (Flag <> 0): a lone operand as a condition
 //   UCase, Nz, IIf, ... -> the session's functions (pg_session.h)
 //   comparisons, sorts  -> COLLATE pg_temp.vx_nocase, which folds case
 //   x LIKE p            -> x COLLATE "und-x-icu" ILIKE p
-//   table definitions   -> the server's types (YESNO: smallint DEFAULT 0)
+//   table definitions   -> the server's types (YESNO: vx_janein DEFAULT 0,
+//                          a smallint of -1 or 0)
 // and is refused: a call of a function the dialect does not know (3085), a
 // name of the server's catalogue ("pg_...", 3078), SELECT ... INTO (3129).
 // Parameters stay "?": NumberParameters numbers them for the server.

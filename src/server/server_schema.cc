@@ -47,6 +47,7 @@ void ApplySchema(PGconn* connection) {
   AsOwner(connection, [&] {
     RunScript(connection, "10_gemeinsam");
     RunScript(connection, "20_dateien");
+    RunScript(connection, "40_schreibweisen");
   });
 }
 

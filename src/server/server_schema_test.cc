@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/database.h"
+#include "engine/field_types.h"
+#include "engine/pg_database.h"
+#include "engine/recordset.h"
 #include "server/file_table.h"
 #include "server/pg_statement.h"
 #include "server/server_test_util.h"
@@ -78,6 +82,21 @@ TEST(ServerSchemaTest, AppliedTwiceKeepsRowsAndLeavesTheTablesToTheirOwner) {
             "f");
   EXPECT_EQ(RunForValue(owner.get(), "SELECT pg_has_role(current_user, 'vx_benutzer', 'MEMBER')"),
             "t");
+}
+
+TEST(ServerSchemaTest, TheEngineReadsYesNoColumnsAsBooleansAndNamesAsTheSuiteSpellsThem) {
+  testing::PgCluster* cluster = testing::PgCluster::Shared();
+  if (cluster == nullptr) GTEST_SKIP() << testing::PgCluster::WhyNot();
+  TestServerDatabase server(cluster);
+  auto db = dao::OpenServerDatabase(server.WorkerString(), "Dummy.VX3DB",
+                                    dao::kWholeDatabase, false);
+  db->Execute("INSERT INTO Projekt (ProNr, IsRVProj) VALUES ('P1', True)");
+  auto rs = db->OpenRecordset("Projekt");
+  EXPECT_EQ(rs->Fields()[1].Name(), "ProNr");
+  EXPECT_EQ(rs->Fields()["isrvproj"].Name(), "IsRVProj");
+  EXPECT_EQ(rs->Fields()["IsRVProj"].Type(), dao::kTypeBoolean);
+  EXPECT_EQ(rs->Fields()["IsRVProj"].Value(), Variant(true));
+  EXPECT_EQ(rs->Fields()["SatzLockKZ"].Value(), Variant(false));
 }
 
 TEST(ServerSchemaTest, AConnectionWithoutRightsToMakeRolesCannotSetUpAFreshServer) {
