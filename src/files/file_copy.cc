@@ -9,7 +9,7 @@
 #include "files/file_checks.h"
 #include "files/file_in_use.h"
 #include "files/path_utils.h"
-#include "files/server_file_store.h"
+#include "files/server_copy.h"
 #include "files/temp_dir.h"
 #include "files/uexist.h"
 #include "platform/text.h"
@@ -172,7 +172,15 @@ Copier ChooseCopier(int64_t length, const CopyFlags& flags) {
 void UFileCopy(const std::string& source, std::string& target, int32_t& status,
                const CopyFlags& flags) {
   if (!flags.dont_look_4sql && DataOnServer()) {
-    if (UFileCopy_4SQL(source, target)) return;
+    // A project file's rows are copied on the server; an existing target
+    // is kept as check_target asks, and a failure is reported, not
+    // passed over as a copy.
+    switch (ServerFileCopy(source, target, !flags.check_target)) {
+      case ServerCopyResult::kCopied: return;
+      case ServerCopyResult::kTargetExisted: status = kCopyTargetExisted; return;
+      case ServerCopyResult::kFailed: status = Err().Number(); return;
+      case ServerCopyResult::kNotHandled: break;
+    }
     if (!IsTemporaryCopy(source, target)) return;
   }
 

@@ -7,10 +7,6 @@ bool Server_FileExistsInVXFiles(const std::string& /*path*/,
   return false;
 }
 
-bool UFileCopy_4SQL(const std::string& /*source*/, std::string& /*target*/) {
-  return false;
-}
-
 bool Server_FileKill(const std::string& /*path*/) { return false; }
 
 }  // namespace vx
