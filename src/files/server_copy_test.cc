@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "data/connections.h"
+#include "data/sql_text.h"
+#include "engine/dao_errors.h"
+#include "engine/database.h"
+#include "engine/engine_test_util.h"
 #include "files/file_copy.h"
 #include "server/file_table.h"
 #include "server/server_test_util.h"
@@ -141,6 +146,40 @@ TEST_F(ServerCopyTest, LeavesTemporaryTargetsAndDocumentsToOthers) {
   EXPECT_FALSE(UFileCopy_4SQL("T:\\P\\4711__A.VX3BR", letter));
   EXPECT_FALSE(UFileCopy_4SQL("", letter));
   EXPECT_FALSE(UFileCopy_4SQL("T:\\P\\notiz.txt", letter));
+}
+
+// The engine's statement that copies a file's rows into another file, as
+// the suite's programs send it through the source's database object.
+TEST_F(ServerCopyTest, SelectIntoAnotherFileCopiesThisFilesSelectedRows) {
+  const int32_t other = server::RegisterFile(server_->Worker().get(), "T:\\P\\4799.VX3LV");
+  const std::string target = "T:\\Q\\O'Neil__01.VX3LV";
+  const int32_t known = server::RegisterFile(server_->Worker().get(), target);
+  Run("INSERT INTO tabmassen (vid, kennvon, menge) VALUES (" + std::to_string(lv_) +
+      ", 'LV', 1), (" + std::to_string(lv_) + ", 'RB_F', 2), (" + std::to_string(other) +
+      ", 'LV', 3)");
+  Variant connect(kBareConnect);
+  DbHandle source = OpenDb(kLv, false, Variant(false), connect, true);
+  ASSERT_TRUE(source);
+  // The condition is the dialect's: compared without regard to case.
+  source->Execute("Select * into TabMassen in " + SqlText(target) +
+                  " from TabMassen where KennVon = 'lv'");
+  EXPECT_EQ(source->RecordsAffected(), 1);
+  EXPECT_EQ(Rows("tabmassen", known, "kennvon, menge"), "LV|1");
+  EXPECT_EQ(Rows("tabmassen", lv_, "kennvon, menge"), "LV|1,RB_F|2");
+
+  // A target the server does not know, and the whole database as the
+  // source, copy nothing.
+  EXPECT_EQ(dao::testing::ErrorOf([&] {
+              source->Execute("Select * into TabMassen in 'T:\\P\\nie.VX3LV' from TabMassen");
+            }),
+            dao::kErrFileNotFound);
+  DbHandle whole = OpenDb("Dummy.VX3DB", false, Variant(false), connect, true);
+  EXPECT_EQ(dao::testing::ErrorOf([&] {
+              whole->Execute("Select * into TabMassen in " + SqlText(target) +
+                             " from TabMassen");
+            }),
+            dao::kErrInvalidOperation);
+  EXPECT_EQ(Rows("tabmassen", known, "kennvon, menge"), "LV|1");
 }
 
 }  // namespace
