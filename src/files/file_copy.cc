@@ -172,6 +172,21 @@ Copier ChooseCopier(int64_t length, const CopyFlags& flags) {
 void UFileCopy(const std::string& source, std::string& target, int32_t& status,
                const CopyFlags& flags) {
   if (!flags.dont_look_4sql && DataOnServer()) {
+    // A structure template copied to a temporary name or a database of the
+    // older kind becomes a new file on the server.
+    if (InStructuresFolder(source, false)) {
+      const std::string upper = UCase(target);
+      if ((InStr(target, "~") > 0 || Right(upper, 4) == ".MDB" || InStr(upper, "TEMP") > 0) &&
+          !ServerStructureCopy(target)) {
+        status = Err().Number();
+        if (bIstEntwicklung()) {
+          CurrentHost().MsgBox("UFileCopy - SQL-Server - nicht gelungen:\n" + source +
+                                   "\n  --->\n" + target,
+                               kSystemModal, "bIstEntwicklung");
+        }
+      }
+      return;
+    }
     // A project file's rows are copied on the server; an existing target
     // is kept as check_target asks, and a failure is reported, not
     // passed over as a copy.

@@ -66,7 +66,9 @@ Copier ChooseCopier(int64_t length, const CopyFlags& flags);
 // the caller set it after a copy, is -99 when check_target finds the
 // target known, and the error's number after a failed copy.  Only
 // temporary files (a path with "~" or a target in the temporary folder)
-// are copied in the file system there.
+// are copied in the file system there; a structure template copied to a
+// temporary name ("~", "TEMP") or an ".MDB" becomes a new file on the
+// server (ServerStructureCopy), any other copy of a template nothing.
 void UFileCopy(const std::string& source, std::string& target, int32_t& status,
                const CopyFlags& flags);
 

@@ -4,9 +4,11 @@
 
 #include <vector>
 
+#include "config/directories.h"
 #include "data/server_databases.h"
 #include "engine/pg_database.h"
 #include "files/file_set.h"
+#include "files/path_utils.h"
 #include "platform/text.h"
 #include "server/file_table.h"
 #include "server/pg_statement.h"
@@ -137,6 +139,32 @@ ServerCopyResult ServerFileCopy(const std::string& source, std::string& target,
 
 bool UFileCopy_4SQL(const std::string& source, std::string& target) {
   return ServerFileCopy(source, target, true) != ServerCopyResult::kNotHandled;
+}
+
+bool ServerStructureCopy(const std::string& target) {
+  try {
+    server::RegisterFile(dao::ServerConnection(ServerConnectionText()), target);
+    return true;
+  } catch (const Error& e) {
+    Err().Set(e);
+    return false;
+  }
+}
+
+bool InStructuresFolder(const std::string& path, bool exact_case) {
+  const std::string folder = Left(path, Len(path) - Len(GetFileName(path)));
+  const std::string structures = GetVerzeichnis("STRUKTUREN", true, false);
+  if (structures.empty()) return false;
+  return exact_case ? folder == structures : UCase(folder) == UCase(structures);
+}
+
+void RemoveServerTemporaryDatabase(const std::string& path) {
+  if (UCase(Right(path, 4)) != ".TMP") return;
+  try {
+    server::ForgetFile(dao::ServerConnection(ServerConnectionText()), path);
+  } catch (const Error& e) {
+    Err().Set(e);
+  }
 }
 
 }  // namespace vx

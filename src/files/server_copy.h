@@ -40,6 +40,23 @@ ServerCopyResult ServerFileCopy(const std::string& source, std::string& target,
 // file (copied it or failed with the error pending).
 bool UFileCopy_4SQL(const std::string& source, std::string& target);
 
+// The server's copy of a structure template to `target`: the tables are
+// the same for every file there, so the copy is a new file without rows,
+// registered in the table of files under the target's path as given (a
+// later OpenDb of that path finds it).  True when the target is
+// registered; false with the error pending.  Never raises.
+bool ServerStructureCopy(const std::string& target);
+
+// Whether `path` lies in the structures folder (the directory of the key
+// "STRUKTUREN"), compared without regard to case unless `exact_case`.
+bool InStructuresFolder(const std::string& path, bool exact_case);
+
+// Removes a temporary database from the server: the rows of a file whose
+// path ends in ".TMP" (any case) and its entry in the table of files.
+// Other paths, and files the server does not know, are left alone.  Never
+// raises; a failure leaves its error pending.
+void RemoveServerTemporaryDatabase(const std::string& path);
+
 }  // namespace vx
 
 #endif  // VX_FILES_SERVER_COPY_H_

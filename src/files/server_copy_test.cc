@@ -10,6 +10,7 @@
 #include "engine/dao_errors.h"
 #include "engine/database.h"
 #include "engine/engine_test_util.h"
+#include "files/datei_operation.h"
 #include "files/file_copy.h"
 #include "server/file_table.h"
 #include "server/server_test_util.h"
@@ -146,6 +147,36 @@ TEST_F(ServerCopyTest, LeavesTemporaryTargetsAndDocumentsToOthers) {
   EXPECT_FALSE(UFileCopy_4SQL("T:\\P\\4711__A.VX3BR", letter));
   EXPECT_FALSE(UFileCopy_4SQL("", letter));
   EXPECT_FALSE(UFileCopy_4SQL("T:\\P\\notiz.txt", letter));
+}
+
+TEST_F(ServerCopyTest, StructureCopiesMakeNewFilesAndTemporaryOnesGoAway) {
+  inst_.WriteSettings("[Server]\nDatenbankArt=2\nVerbindung=" + server_->WorkerString() +
+                      "\n[Datei Verzeichnisse]\nSTRUKTUREN=T:\\S\n");
+  // A template copied to a temporary name is a new file on the server.
+  std::string temporary = "C:\\TEMP\\~KV1A2B.TMP";
+  int32_t status = 0;
+  UFileCopy("t:\\s\\PRJSTRUK.VX3DB", temporary, status, CopyFlags{});
+  EXPECT_EQ(status, kCopyDone);
+  const int32_t made = NumberOf(temporary);
+  EXPECT_NE(made, 0);
+  // A template copied to any other name is no business of the server.
+  std::string shared = "T:\\D\\PROJEKT.VX3DB";
+  UFileCopy("T:\\S\\PRJSTRUK.VX3DB", shared, status, CopyFlags{});
+  EXPECT_EQ(NumberOf(shared), 0);
+  // The shell's copy out of the structures folder, too.
+  EXPECT_TRUE(DateiOperation(kFoCopy, "T:\\S\\LV.VX3LV", "T:\\P\\4720__01.VX3LV", false,
+                             true, 0, false));
+  EXPECT_NE(NumberOf("T:\\P\\4720__01.VX3LV"), 0);
+
+  // Removing the temporary database takes its rows and its entry; other
+  // files stay.
+  Run("INSERT INTO tabmassen (vid, kennvon) VALUES (" + std::to_string(made) + ", 'LV'), (" +
+      std::to_string(lv_) + ", 'LV')");
+  RemoveServerTemporaryDatabase(kLv);
+  RemoveServerTemporaryDatabase("c:\\temp\\~kv1a2b.tmp");
+  EXPECT_EQ(NumberOf(temporary), 0);
+  EXPECT_EQ(Rows("tabmassen", made, "kennvon"), "");
+  EXPECT_EQ(Rows("tabmassen", lv_, "kennvon"), "LV");
 }
 
 // The engine's statement that copies a file's rows into another file, as
