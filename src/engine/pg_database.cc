@@ -283,10 +283,38 @@ void KeepSpellings(PgLink& link, std::string_view sql) {
   if (!comments.empty()) link.Command(comments.c_str());
 }
 
+// "SELECT * INTO T IN 'path' FROM T ...": the source file's rows of T that
+// the statement selects, copied into the file at `path`.
+struct CopyIntoFile {
+  std::string table;
+  std::string path;
+  std::string select;  // "SELECT * FROM T ..."
+};
+
+std::optional<CopyIntoFile> ParseCopyIntoFile(std::string_view sql) {
+  std::vector<Token> t;
+  try {
+    t = Tokenize(sql);
+  } catch (const Error&) {
+    return std::nullopt;  // the translation reports it
+  }
+  if (t.size() < 8 || !t[0].IsWord("SELECT") || !t[1].IsSymbol("*") || !t[2].IsWord("INTO") ||
+      (t[3].kind != TokenKind::kWord && t[3].kind != TokenKind::kName) || !t[4].IsWord("IN") ||
+      t[5].kind != TokenKind::kString || !t[6].IsWord("FROM")) {
+    return std::nullopt;
+  }
+  CopyIntoFile copy;
+  copy.table = t[3].kind == TokenKind::kName ? Unquote(t[3]) : std::string(t[3].text);
+  copy.path = Unquote(t[5]);
+  copy.select = "SELECT * " + std::string(sql.substr(t[6].offset));
+  return copy;
+}
+
 struct PgRecordsetState;
 
 struct PgDatabaseState {
   std::shared_ptr<PgSession> session;
+  std::string conninfo;
   std::string name;
   std::string scope;  // "" for the whole database, else the file's number
   int32_t vid = 0;
@@ -453,8 +481,10 @@ constexpr int64_t kMaxFieldBytes = (int64_t{1} << 30) - 1;
 std::string PgRecordsetState::ColumnOfTable(PgLink& on, const std::string& field) {
   for (int attnum : attnums) {
     if (attnum <= 0) continue;
-    const std::string name = on.ColumnName(table_oid, attnum);
-    if (EqualsNoCase(name, field)) return QuoteName(name);
+    const PgColumn* column = database->session->Column(on, table_oid, attnum);
+    if (column != nullptr && EqualsNoCase(column->name, field)) {
+      return QuoteName(column->name);
+    }
   }
   // Not read by the recordset: the server's spelling of unquoted names.
   return QuoteName(LCase(field));
@@ -731,6 +761,8 @@ class ServerDatabase final : public DatabaseBackend {
     if (!sql.empty() && sql.front() == '@') {
       text = sql.substr(1);
       if (!state_->scope.empty()) CheckScopedStatement(text);
+    } else if (std::optional<CopyIntoFile> copy = ParseCopyIntoFile(sql)) {
+      return CopyRows(*copy);
     } else {
       const TranslatedStatement translated = TranslateStatement(sql, Target::kServer);
       if (translated.kind == StatementKind::kSelect) {
@@ -787,8 +819,46 @@ class ServerDatabase final : public DatabaseBackend {
   }
 
  private:
+  int32_t CopyRows(const CopyIntoFile& copy);
+
   std::shared_ptr<PgDatabaseState> state_;
 };
+
+// The copy runs on a link that sees the whole database, for it writes rows
+// of another file than this object's; the rows it reads are this file's
+// only, by the file's number.  Every column of the table is copied, the
+// file number replaced by the target's.
+int32_t ServerDatabase::CopyRows(const CopyIntoFile& copy) {
+  state_->CheckOpen();
+  if (state_->read_only) RaiseDao(kErrReadOnly);
+  // The whole database is no file whose rows could be told apart.
+  if (state_->scope.empty()) RaiseDao(kErrInvalidOperation);
+  const TranslatedStatement source = TranslateStatement(copy.select, Target::kServer);
+  if (source.kind != StatementKind::kSelect) RaiseDao(kErrInvalidStatement);
+
+  const std::shared_ptr<PgSession> session = PgSession::ForThread(state_->conninfo, "");
+  PgLink& whole = session->Acquire(nullptr);
+  PgResult target = whole.Run("SELECT vid FROM vxdateien WHERE lower(pfad) = lower($1)",
+                              {PgParam{false, false, copy.path}});
+  if (PQntuples(target.get()) == 0) RaiseDao(kErrFileNotFound, {copy.path});
+  const std::string target_vid = PQgetvalue(target.get(), 0, 0);
+  PgResult columns = whole.Run(
+      "SELECT quote_ident(attname) FROM pg_attribute WHERE attrelid = to_regclass($1) "
+      "AND attnum > 0 AND NOT attisdropped AND attgenerated = '' ORDER BY attnum",
+      {PgParam{false, false, QuoteName(LCase(copy.table))}});
+  std::string into, from;
+  for (int row = 0; row < PQntuples(columns.get()); ++row) {
+    const std::string column = PQgetvalue(columns.get(), row, 0);
+    into += (row > 0 ? ", " : "") + column;
+    from += (row > 0 ? ", " : "") + (column == "vid" ? target_vid : "vx_quelle." + column);
+  }
+  if (into.empty()) RaiseDao(kErrTableNotFound, {copy.table});
+  const std::string text = "INSERT INTO " + QuoteName(LCase(copy.table)) + " (" + into +
+                           ") OVERRIDING SYSTEM VALUE SELECT " + from + " FROM (" +
+                           source.sql + ") AS vx_quelle WHERE vx_quelle.vid = " + state_->scope;
+  PgResult result = whole.Run(NumberParameters(text), ParamsOf(source.parameters));
+  return std::atoi(PQcmdTuples(result.get()));
+}
 
 std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
                                                          RecordsetType type) {
@@ -936,6 +1006,7 @@ std::shared_ptr<Database> OpenServerDatabase(const std::string& conninfo,
   auto state = std::make_shared<PgDatabaseState>();
   state->scope = vid < 0 ? "" : std::to_string(vid);
   state->session = PgSession::ForThread(conninfo, state->scope);
+  state->conninfo = conninfo;
   state->name = name;
   state->vid = vid < 0 ? 0 : vid;
   state->read_only = read_only;

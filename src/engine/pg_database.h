@@ -10,7 +10,10 @@
 // (sql_dialect.h), which refuses any call of a function the dialect does
 // not know and any name of the server's catalogue.  A statement that begins
 // with "@" goes to the server as written; through a file's object it must
-// still pass that check.
+// still pass that check.  "SELECT * INTO T IN 'path' FROM T ..." through a
+// file's object adds the rows of T it selects to the file at `path` (3024
+// when the server does not know that file), every column copied and the
+// file number replaced; through the whole database it is refused (3219).
 //
 // Recordsets read their rows as they move (single-row mode).  A dynaset on
 // one table reads each row's position (ctid) and version (xmin) in hidden

@@ -6,6 +6,7 @@
 #include "files/file_checks.h"
 #include "files/file_in_use.h"
 #include "files/path_utils.h"
+#include "files/server_copy.h"
 #include "files/uexist.h"
 #include "platform/text.h"
 #include "translate/trt.h"
@@ -188,6 +189,11 @@ bool DateiOperation(int16_t operation, const std::string& source,
   if (!confirm) flags |= kFofNoConfirmation;
   if (no_error_display) flags |= kFofNoErrorUi;
   if (silent) flags |= kFofSilent;
+
+  // On a server a structure template's copy is a new file there.
+  if (operation == kFoCopy && DataOnServer() && InStructuresFolder(source, true)) {
+    return ServerStructureCopy(target);
+  }
 
   Host& host = CurrentHost();
   for (;;) {

@@ -43,6 +43,10 @@ inline constexpr int32_t kErrUserAbort = -1;
 // at its first failure.  A copy is checked afterwards: every source's copy
 // must be there.
 //
+// On a database server a copy out of the structures folder (its directory
+// spelt exactly as the settings give it) is the server's structure copy
+// (ServerStructureCopy, server_copy.h) and touches no file.
+//
 // Returns true on success.  On failure the error is left pending (its
 // number that of the failure, -1 when the user cancelled or a copy is
 // missing) and, unless `no_error_display`, shown through the error dialog,

@@ -9,7 +9,7 @@
 #include "files/file_checks.h"
 #include "files/file_in_use.h"
 #include "files/path_utils.h"
-#include "files/server_file_store.h"
+#include "files/server_copy.h"
 #include "files/temp_dir.h"
 #include "files/uexist.h"
 #include "platform/text.h"
@@ -172,7 +172,30 @@ Copier ChooseCopier(int64_t length, const CopyFlags& flags) {
 void UFileCopy(const std::string& source, std::string& target, int32_t& status,
                const CopyFlags& flags) {
   if (!flags.dont_look_4sql && DataOnServer()) {
-    if (UFileCopy_4SQL(source, target)) return;
+    // A structure template copied to a temporary name or a database of the
+    // older kind becomes a new file on the server.
+    if (InStructuresFolder(source, false)) {
+      const std::string upper = UCase(target);
+      if ((InStr(target, "~") > 0 || Right(upper, 4) == ".MDB" || InStr(upper, "TEMP") > 0) &&
+          !ServerStructureCopy(target)) {
+        status = Err().Number();
+        if (bIstEntwicklung()) {
+          CurrentHost().MsgBox("UFileCopy - SQL-Server - nicht gelungen:\n" + source +
+                                   "\n  --->\n" + target,
+                               kSystemModal, "bIstEntwicklung");
+        }
+      }
+      return;
+    }
+    // A project file's rows are copied on the server; an existing target
+    // is kept as check_target asks, and a failure is reported, not
+    // passed over as a copy.
+    switch (ServerFileCopy(source, target, !flags.check_target)) {
+      case ServerCopyResult::kCopied: return;
+      case ServerCopyResult::kTargetExisted: status = kCopyTargetExisted; return;
+      case ServerCopyResult::kFailed: status = Err().Number(); return;
+      case ServerCopyResult::kNotHandled: break;
+    }
     if (!IsTemporaryCopy(source, target)) return;
   }
 

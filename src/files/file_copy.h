@@ -61,10 +61,14 @@ Copier ChooseCopier(int64_t length, const CopyFlags& flags);
 // database in use) is reported as such, even though a target is there.
 // The mouse pointer shows the hourglass meanwhile.
 //
-// On a database server (unless dont_look_4sql) only temporary files (a
-// path with "~" or a target in the temporary folder) are copied in the
-// file system; the server's own copy of project files comes with its file
-// store and leaves `status` as the caller set it.
+// On a database server (unless dont_look_4sql) a project file's rows are
+// copied on the server (ServerFileCopy, server_copy.h): `status` stays as
+// the caller set it after a copy, is -99 when check_target finds the
+// target known, and the error's number after a failed copy.  Only
+// temporary files (a path with "~" or a target in the temporary folder)
+// are copied in the file system there; a structure template copied to a
+// temporary name ("~", "TEMP") or an ".MDB" becomes a new file on the
+// server (ServerStructureCopy), any other copy of a template nothing.
 void UFileCopy(const std::string& source, std::string& target, int32_t& status,
                const CopyFlags& flags);
 

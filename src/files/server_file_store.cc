@@ -110,10 +110,6 @@ std::string Server_FileAuslagern(const std::string& path, const std::string& typ
   return result;
 }
 
-bool UFileCopy_4SQL(const std::string& /*source*/, std::string& /*target*/) {
-  return false;
-}
-
 bool Server_FileKill(const std::string& path) {
   if (InStr(UCase(path), "\\~KV") != 0) return false;
   for (const char* companion : {".VX3L1", ".VX3LX", ".VX3LR"}) {

@@ -39,14 +39,6 @@ bool Server_FileExistsInVXFiles(const std::string& path,
 std::string Server_FileAuslagern(const std::string& path, const std::string& type,
                                  const std::string& target);
 
-// Copies the server-side content of the file `source` (its tables' rows, or
-// its stored document) to `target`; true when it handled the file.  May
-// clear `target` when a project file is to be copied to a temporary name.
-// Never raises.
-//
-// The store is not there yet: nothing is handled, the answer is false.
-bool UFileCopy_4SQL(const std::string& source, std::string& target);
-
 // Deletes the server-side content of the file `path`; true when it did:
 // the saved sets of an LV companion (".VX3L1", ".VX3LX", ".VX3LR"), the
 // rows of a project file's tables (the shared measurement tables only
