@@ -16,6 +16,7 @@
 
 #include "data/sql_text.h"
 #include "engine/field_types.h"
+#include "engine/sql_dialect.h"
 #include "server/pg_statement.h"
 #include "server/server_schema.h"
 #include "vx_taluvek/error.h"
@@ -93,9 +94,7 @@ std::vector<SourceTable> TablesOf(sqlite3* db) {
           "ESCAPE '\\' AND name <> 'vx_password' ORDER BY name");
   while (sqlite3_step(list.get()) == SQLITE_ROW) tables.push_back({Column(list.get(), 0), {}});
   for (SourceTable& table : tables) {
-    std::string quoted = "\"";
-    for (char c : table.name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    SqliteStatement info = Prepare(db, "PRAGMA table_info(" + quoted + "\")");
+    SqliteStatement info = Prepare(db, "PRAGMA table_info(" + dao::QuoteName(table.name) + ")");
     while (sqlite3_step(info.get()) == SQLITE_ROW) {
       std::string name = Column(info.get(), 1);
       table.columns.push_back({name, Lower(name), dao::DeclaredType(Column(info.get(), 2))});
@@ -301,9 +300,7 @@ Tally CopyTable(PGconn* connection, sqlite3* db, const Destination& destination)
       source_columns += ", ";
     }
     columns += QuoteIdentifier(connection, column.target);
-    std::string quoted = "\"";
-    for (char c : column.name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    source_columns += quoted + "\"";
+    source_columns += dao::QuoteName(column.name);
   }
   if (destination.replace) {
     RunStatement(connection, "DELETE FROM " + target);
@@ -320,9 +317,8 @@ Tally CopyTable(PGconn* connection, sqlite3* db, const Destination& destination)
 
   Tally sent;
   std::string buffer;
-  std::string quoted_table = "\"";
-  for (char c : table.name) quoted_table += c == '"' ? std::string("\"\"") : std::string(1, c);
-  SqliteStatement rows = Prepare(db, "SELECT " + source_columns + " FROM " + quoted_table + "\"");
+  SqliteStatement rows =
+      Prepare(db, "SELECT " + source_columns + " FROM " + dao::QuoteName(table.name));
   int step;
   while ((step = sqlite3_step(rows.get())) == SQLITE_ROW) {
     std::string row;
@@ -493,9 +489,7 @@ Uebernommen MoveTables(PGconn* connection, sqlite3* db, const std::string& host_
 
 // Whether the file's table `table` holds rows.
 bool HasRows(sqlite3* db, const std::string& table) {
-  std::string quoted = "\"";
-  for (char c : table) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  SqliteStatement any = Prepare(db, "SELECT 1 FROM " + quoted + "\" LIMIT 1");
+  SqliteStatement any = Prepare(db, "SELECT 1 FROM " + dao::QuoteName(table) + " LIMIT 1");
   return sqlite3_step(any.get()) == SQLITE_ROW;
 }
 
