@@ -388,7 +388,9 @@ std::optional<std::string> RefuseConnection(const std::string& connection) {
   }
   bool password = false;
   for (PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
-    if (std::string(option->keyword) == "password" && option->val != nullptr &&
+    // The client key's passphrase is as secret as the password.
+    const std::string keyword = option->keyword;
+    if ((keyword == "password" || keyword == "sslpassword") && option->val != nullptr &&
         option->val[0] != '\0') {
       password = true;
     }

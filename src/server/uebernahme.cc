@@ -441,7 +441,7 @@ SqliteDatabase OpenFile(const std::string& host_path) {
 }
 
 // Moves the file's tables to `destinations` and checks them, in one
-// transaction that `before` (given the open transaction) begins.
+// transaction, in which `before` runs first.
 Uebernommen MoveTables(PGconn* connection, sqlite3* db, const std::string& host_path,
                        const std::vector<Destination>& destinations,
                        const TableProgress& progress,
