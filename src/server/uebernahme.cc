@@ -230,6 +230,31 @@ std::set<std::string> ServerColumns(PGconn* connection, const std::string& table
   return columns;
 }
 
+// A table that SavTables lists has its saved sets in SAV<kind>__<table>,
+// with every column of the table: the columns of the file's table that
+// those lack.
+std::vector<std::string> SavedTablesCatchUp(PGconn* connection,
+                                            const Destination& destination) {
+  PgResult kinds = RunStatement(
+      connection, "SELECT DISTINCT Kennung FROM SavTables WHERE lower(TabName) = $1",
+      {destination.table});
+  std::vector<std::string> statements;
+  for (int row = 0; row < PQntuples(kinds.get()); ++row) {
+    const std::string saved =
+        Lower("sav" + std::string(PQgetvalue(kinds.get(), row, 0)) + "__" + destination.table);
+    const std::set<std::string> existing = ServerColumns(connection, saved);
+    if (existing.empty()) continue;
+    for (const SourceColumn& column : destination.source->columns) {
+      if (existing.contains(column.target)) continue;
+      statements.push_back("ALTER TABLE " + QuoteIdentifier(connection, saved) +
+                           " ADD COLUMN " + QuoteIdentifier(connection, column.target) + " " +
+                           (column.type.counter ? std::string("integer")
+                                                : ServerType(column.type)));
+    }
+  }
+  return statements;
+}
+
 // Tables and columns of the file that the server lacks.
 std::vector<std::string> MissingSchema(PGconn* connection,
                                        const std::vector<Destination>& destinations) {
@@ -268,6 +293,10 @@ std::vector<std::string> MissingSchema(PGconn* connection,
         statements.push_back("ALTER TABLE " + target + " ADD COLUMN " +
                              QuoteIdentifier(connection, column.target) + " " + type);
       }
+    }
+    if (!destination.saved_set) {
+      std::vector<std::string> more = SavedTablesCatchUp(connection, destination);
+      statements.insert(statements.end(), more.begin(), more.end());
     }
   }
   return statements;

@@ -30,7 +30,8 @@ using TableProgress = std::function<void(const std::string& table, int number, i
 // of the same names (without regard to case) on the server, the rows of a
 // project file with its number `vid`, those of a shared database (`vid` 0)
 // as they are; a table or column the server lacks is added first, with the
-// file's type.  Then counts and compares (by a checksum over every value) the
+// file's type (and, for a table SavTables lists, to the tables of its saved
+// sets, which hold every column of the table).  Then counts and compares (by a checksum over every value) the
 // rows on the server with the file's, table by table, and moves the
 // numbering of counter columns past the rows.  One transaction: a failure
 // leaves nothing of the file on the server.  A shared table that holds rows

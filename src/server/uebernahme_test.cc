@@ -42,6 +42,15 @@ TEST_F(UebernahmeTest, ASavedSetArrivesAsVorlageAndSavedRowsOfItsName) {
   VX_PG_CLUSTER_OR_SKIP(cluster);
   TestServerDatabase db(cluster);
   testing::PgConnection server = db.Owner();
+  // The LV file brings a column its saved sets' table gains too, so that
+  // a set saved later finds every column of its table there.
+  MoveDatabaseFile(server.get(), File("4711__01.VX3LV", "CREATE TABLE Preis (Nr COUNTER, Nur MEMO)"),
+                   RegisterFile(server.get(), "T:\\LV\\4711__01.VX3LV"));
+  EXPECT_EQ(Value(server.get(),
+                  "SELECT string_agg(attname || ':' || format_type(atttypid, atttypmod) || "
+                  "attidentity::text, ',' ORDER BY attname) FROM pg_attribute WHERE attrelid = "
+                  "'savlv__preis'::regclass AND attname IN ('nr', 'nur')"),
+            "nr:integer,nur:text");
   const std::string companion = File("4711__01.VX3L1", kCompanion);
   std::vector<std::string> told;
   Uebernommen moved = MoveSavedSet(server.get(), companion, "LV", "O'Neil__01.VX3L1", 7,
