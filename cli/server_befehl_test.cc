@@ -196,6 +196,8 @@ TEST_F(ServerBefehlTest, UebernehmenMovesEveryRowOfTheSampleInstallationAndCheck
   const std::string connection = cluster->ConnectionString(database);
   ASSERT_EQ(Run({"einrichten", home(), "--beispiel"}), 0) << err_.str();
   MakeProjectFile(File("PROJEKT/4711.VX3EK"));
+  // A file of the same name shares the EK file's lock file.
+  MakeDatabaseFile(File("PROJEKT/4711.VX3RB"), "CREATE TABLE Rb (Nr LONG)");
   testing::WriteFile(File("PROJEKT/4711__Brief.VX3BR"), std::string("Brief\0mit Null", 14));
   // An LV file with two companions, and one whose LV file is gone.
   MakeLvFile(File("LV/4711__01.VX3LV"));
@@ -219,14 +221,14 @@ TEST_F(ServerBefehlTest, UebernehmenMovesEveryRowOfTheSampleInstallationAndCheck
   EXPECT_NE(out.find("] T:\\PROJEKT\\4711.VX3EK: 3 Tabellen, 4 Zeilen, Dateinummer "),
             std::string::npos)
       << out;
-  EXPECT_NE(out.find("[1/11] T:\\PROJEKT\\PROJEKT.VX3DB: "), std::string::npos) << out;
-  EXPECT_NE(out.find("[11/11] T:\\PROJEKT\\4711__Brief.VX3BR: Dokument (TEXTE)\n"),
+  EXPECT_NE(out.find("[1/12] T:\\PROJEKT\\PROJEKT.VX3DB: "), std::string::npos) << out;
+  EXPECT_NE(out.find("[12/12] T:\\PROJEKT\\4711__Brief.VX3BR: Dokument (TEXTE)\n"),
             std::string::npos)
       << out;
   EXPECT_NE(out.find("T:\\LV\\4711__01.VX3LX: 2 Tabellen, 4 Zeilen, Vorlage LV\n"),
             std::string::npos)
       << out;
-  EXPECT_NE(out.find("11 Dateien mit "), std::string::npos) << out;
+  EXPECT_NE(out.find("12 Dateien mit "), std::string::npos) << out;
   for (const char* stays : {"EIGENSTRUK", "~KV0001", "\x1b["}) {
     EXPECT_EQ(out.find(stays), std::string::npos) << stays;
   }
@@ -239,6 +241,8 @@ TEST_F(ServerBefehlTest, UebernehmenMovesEveryRowOfTheSampleInstallationAndCheck
   const int32_t vid = server::FileNumberOf(server.get(), "T:\\PROJEKT\\4711.VX3EK");
   ASSERT_GT(vid, 0);
   ExpectEveryRowOnServer(server.get(), File("PROJEKT/4711.VX3EK"), vid);
+  ExpectEveryRowOnServer(server.get(), File("PROJEKT/4711.VX3RB"),
+                         server::FileNumberOf(server.get(), "T:\\PROJEKT\\4711.VX3RB"));
   const int32_t own = server::FileNumberOf(server.get(), "T:\\PROJEKT\\Auswertung.VX3DB");
   ASSERT_GT(own, 0);
   ExpectEveryRowOnServer(server.get(), File("PROJEKT/Auswertung.VX3DB"), own);
@@ -259,7 +263,7 @@ TEST_F(ServerBefehlTest, UebernehmenMovesEveryRowOfTheSampleInstallationAndCheck
                                   {name}),
               "LV");
   }
-  EXPECT_EQ(server::RunForValue(server.get(), "SELECT count(*) FROM vxdateien"), "3");
+  EXPECT_EQ(server::RunForValue(server.get(), "SELECT count(*) FROM vxdateien"), "4");
   EXPECT_EQ(server::RunForValue(server.get(), "SELECT to_regclass('muster') IS NULL"), "t");
   EXPECT_EQ(server::RunForValue(server.get(),
                                 "SELECT octet_length(DateiBLOB) FROM VXFiles WHERE "
@@ -295,7 +299,7 @@ TEST_F(ServerBefehlTest, UebernehmenMovesEveryRowOfTheSampleInstallationAndCheck
   EXPECT_EQ(out_.str(), "");
   EXPECT_EQ(server::RunForValue(server.get(), "SELECT count(*) FROM Projekt"), "3");
   EXPECT_EQ(server::RunForValue(server.get(), "SELECT count(*) FROM Vorlagen"), "3");
-  EXPECT_EQ(server::RunForValue(server.get(), "SELECT count(*) FROM vxdateien"), "3");
+  EXPECT_EQ(server::RunForValue(server.get(), "SELECT count(*) FROM vxdateien"), "4");
   EXPECT_EQ(server::RunForValue(server.get(), "SELECT count(*) FROM savlv__preis"), "3");
 }
 
