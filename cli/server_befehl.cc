@@ -10,9 +10,13 @@
 
 #include "cli/einrichten.h"
 #include "cli/outcome.h"
+#include "cli/step_progress.h"
 #include "config/directories.h"
 #include "config/settings_file.h"
+#include "data/connections.h"
 #include "engine/lock_file.h"
+#include "files/file_set.h"
+#include "platform/text.h"
 #include "server/file_table.h"
 #include "server/pg_statement.h"
 #include "server/server_schema.h"
@@ -30,14 +34,28 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "Aufruf: taluvek [--ini NAME] server uebernehmen [--server VERBINDUNG]\n"
     "\n"
-    "Bringt die Daten der Installation (die gemeinsamen Datenbanken\n"
-    "PROJEKT.VX3DB, USER.VX3DB und Language2.vx3db, jede Projektdatei und jedes\n"
-    "Dokument in ihren Verzeichnissen) auf den PostgreSQL-Server: jede\n"
-    "Projektdatei unter einer neuen Dateinummer, jedes Dokument in VXFiles.\n"
+    "Bringt die Daten der Installation auf den PostgreSQL-Server:\n"
+    "  die gemeinsamen Datenbanken (PROJEKT.VX3DB, USER.VX3DB, Language2.vx3db\n"
+    "  und die übrigen der Suite wie DPOOL.VX3DB) in die gemeinsamen Tabellen;\n"
+    "  jede Projektdatei, LBINHALT.VX3DB, ELKAT.VX3DB und jede andere .VX3DB\n"
+    "  unter einer neuen Dateinummer;\n"
+    "  die Begleitdateien eines LV (.VX3L1, .VX3LX, .VX3LR) als gesicherte\n"
+    "  Tabellen (Vorlagen, SAVLV__...) unter ihrem Dateinamen;\n"
+    "  jedes Dokument (.VX3BR, .DOC, .DOCX, .PDF, .VX3AT, .VX3ET, Skizzen) in\n"
+    "  VXFiles.\n"
+    "Strukturvorlagen (...STRUK.VX3DB) und temporäre Kopien (~...) bleiben.\n"
     "Danach wird jede Tabelle geprüft (Zeilenzahl und Prüfsumme über jeden\n"
     "Wert); erst wenn alles angekommen ist, arbeitet die Installation mit dem\n"
     "Server ([Server] DatenbankArt=2 und Verbindung). Was misslingt, wird vom\n"
     "Server wieder entfernt; die Dateien bleiben, wie sie waren.\n"
+    "\n"
+    "Ein zweiter Lauf übernimmt nichts doppelt: arbeitet die Installation schon\n"
+    "mit dem Server, oder hält der Server schon Daten einer ihrer Dateien, wird\n"
+    "er abgelehnt (Rückgabewert 1), bevor er etwas ändert.\n"
+    "\n"
+    "Auf einem Terminal zeigt eine Zeile, welche Datei gerade übertragen wird\n"
+    "(Nummer/Anzahl); sonst steht für jede Datei eine Zeile mit ihrem Ergebnis\n"
+    "auf der Standardausgabe.\n"
     "\n"
     "Optionen:\n"
     "  --server VERBINDUNG  ein libpq-Verbindungstext ohne Passwort, z. B.\n"
@@ -78,70 +96,86 @@ void WarnIfUnbound(PGconn* connection, std::ostream& err) {
   }
 }
 
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
-
 // A file of the installation and what becomes of it on the server.
 struct Found {
-  enum Kind { kShared, kFile, kDocument };
+  // In the order they move: the shared data first, the saved sets after
+  // the files they were saved from.
+  enum Kind { kShared, kFile, kSavedSet, kDocument };
   Kind kind;
   std::string path;       // the suite's path, e.g. T:\PROJEKT\4711.VX3EK
   std::string host_path;
   std::string name;       // file name with extension
-  std::string type;       // a document's Dateityp
+  std::string type;       // a document's Dateityp, a saved set's kind
+  std::vector<std::string> tables;  // a moved saved set's tables
 };
 
 constexpr const char* kSharedDatabases[][2] = {
     {"PROJEKT", "PROJEKT.VX3DB"}, {"LIZENZ", "USER.VX3DB"}, {"SYSTEM", "Language2.vx3db"}};
 
 // What an extension makes of a file in a folder of the installation:
-// nothing when the file stays (lock files, structure templates, files of
-// other programs).
+// nothing when the file stays (lock files, structure templates, temporary
+// copies, files of other programs).
 std::optional<Found> Classify(const std::string& key, const std::string& name) {
   const size_t dot = name.rfind('.');
-  const std::string extension = dot == std::string::npos ? "" : Upper(name.substr(dot + 1));
-  const std::string base = Upper(name.substr(0, dot));
+  const std::string extension = dot == std::string::npos ? "" : UCase(name.substr(dot + 1));
+  const std::string base = UCase(name.substr(0, dot));
   static const std::set<std::string> kFileKinds = {"VX3LV", "VX3LB", "VX3OB", "VX3RB",
                                                    "VX3EK", "VX3KS", "VX3KO", "VX3AB"};
-  if (key == "LBSKIZZE") return Found{Found::kDocument, "", "", name, "LBSKIZZE"};
-  if (kFileKinds.contains(extension)) return Found{Found::kFile, "", "", name, ""};
-  if (extension == "VX3DB" && (base == "LBINHALT" || base == "ELKAT")) {
-    return Found{Found::kFile, "", "", name, ""};
+  if (name.starts_with("~")) return std::nullopt;
+  if (key == "LBSKIZZE") return Found{Found::kDocument, "", "", name, "LBSKIZZE", {}};
+  if (kFileKinds.contains(extension)) return Found{Found::kFile, "", "", name, "", {}};
+  if (extension == "VX3L1" || extension == "VX3LX" || extension == "VX3LR") {
+    return Found{Found::kSavedSet, "", "", name, "LV", {}};
+  }
+  if (extension == "VX3DB") {
+    // The standard-text contents and the element catalogue are files with
+    // tables of their kind; the suite's other shared databases open as the
+    // whole server database and so are shared tables there; any other
+    // database is known by its path, as a project file is.
+    if (base == "LBINHALT" || base == "ELKAT") return Found{Found::kFile, "", "", name, "", {}};
+    if (IsStructureTemplateName(name)) return std::nullopt;
+    if (IsSharedDatabaseName(name)) return Found{Found::kShared, "", "", name, "", {}};
+    return Found{Found::kFile, "", "", name, "", {}};
   }
   if (extension == "VX3BR" || extension == "DOC" || extension == "DOCX" || extension == "PDF") {
-    return Found{Found::kDocument, "", "", name, "TEXTE"};
+    return Found{Found::kDocument, "", "", name, "TEXTE", {}};
   }
-  if (extension == "VX3AT") return Found{Found::kDocument, "", "", name, "ATX"};
-  if (extension == "VX3ET") return Found{Found::kDocument, "", "", name, "ETX"};
+  if (extension == "VX3AT") return Found{Found::kDocument, "", "", name, "ATX", {}};
+  if (extension == "VX3ET") return Found{Found::kDocument, "", "", name, "ETX", {}};
   return std::nullopt;
 }
 
-// The installation's files that go to the server, the shared databases
-// first.
+std::string Canonical(const std::string& host_path) {
+  std::error_code ec;
+  return fs::weakly_canonical(host_path, ec).string();
+}
+
+// The installation's files that go to the server, in the order they move.
 std::vector<Found> FindFiles() {
   std::vector<Found> found;
+  std::set<std::string> files_seen;
   for (const auto& [key, name] : kSharedDatabases) {
     const std::string path = GetVerzeichnis(key, true, false) + name;
     const std::string host = CurrentHost().MapPath(path);
     std::error_code ec;
-    if (fs::is_regular_file(host, ec)) found.push_back({Found::kShared, path, host, name, ""});
+    if (fs::is_regular_file(host, ec)) {
+      found.push_back({Found::kShared, path, host, name, "", {}});
+      files_seen.insert(Canonical(host));
+    }
   }
   std::set<std::string> folders_seen;
   for (const char* key : {"PROJEKT", "LV", "SYSTEM", "LIZENZ", "LBSKIZZE"}) {
     const std::string folder = GetVerzeichnis(key, true, false);
     if (folder.empty()) continue;
     const std::string host_folder = CurrentHost().MapPath(folder);
-    if (!folders_seen.insert(fs::weakly_canonical(host_folder).string()).second) continue;
+    if (!folders_seen.insert(Canonical(host_folder)).second) continue;
     std::vector<Found> here;
     std::error_code ec;
     for (const fs::directory_entry& entry : fs::directory_iterator(host_folder, ec)) {
       if (!entry.is_regular_file()) continue;
       const std::string name = entry.path().filename().string();
       std::optional<Found> file = Classify(key, name);
-      if (!file) continue;
+      if (!file || !files_seen.insert(Canonical(entry.path().string())).second) continue;
       file->path = folder + name;
       file->host_path = entry.path().string();
       here.push_back(*file);
@@ -150,7 +184,54 @@ std::vector<Found> FindFiles() {
               [](const Found& a, const Found& b) { return a.path < b.path; });
     found.insert(found.end(), here.begin(), here.end());
   }
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Found& a, const Found& b) { return a.kind < b.kind; });
   return found;
+}
+
+// The shared tables whose rows on the server the file's replace: the
+// server's own starting row of the rights' inheritance gives way to the
+// installation's.
+std::vector<std::string> ReplacedTables(const Found& file) {
+  if (file.kind == Found::kShared && UCase(file.name) == "USER.VX3DB") return {"vererbung"};
+  return {};
+}
+
+// What of `files` the server holds already, as lines naming the files.
+std::vector<std::string> AlreadyOnServer(PGconn* connection, const std::vector<Found>& files) {
+  std::vector<std::string> there;
+  for (const Found& file : files) {
+    switch (file.kind) {
+      case Found::kShared: {
+        std::vector<std::string> tables = server::SharedTablesWithRows(connection, file.host_path);
+        std::vector<std::string> replaced = ReplacedTables(file);
+        std::erase_if(tables, [&](const std::string& table) {
+          return std::find(replaced.begin(), replaced.end(), table) != replaced.end();
+        });
+        if (!tables.empty()) there.push_back(file.path + " (Tabelle " + tables.front() + ")");
+        break;
+      }
+      case Found::kFile:
+        if (server::FileNumberOf(connection, file.path) != 0) there.push_back(file.path);
+        break;
+      case Found::kSavedSet:
+        if (server::RunForValue(connection,
+                                "SELECT EXISTS (SELECT FROM Vorlagen WHERE Filename = $1)",
+                                {file.name}) == "t") {
+          there.push_back(file.path + " (Vorlage " + file.name + ")");
+        }
+        break;
+      case Found::kDocument:
+        if (server::RunForValue(connection,
+                                "SELECT EXISTS (SELECT FROM VXFiles WHERE Dateiname = $1 "
+                                "AND Dateityp = $2)",
+                                {file.name, file.type}) == "t") {
+          there.push_back(file.path + " (Dokument " + file.type + ")");
+        }
+        break;
+    }
+  }
+  return there;
 }
 
 // Removes from the server what a failed move brought there.
@@ -159,6 +240,16 @@ void Undo(PGconn* connection, const std::vector<Found>& moved,
   for (const Found& file : moved) {
     try {
       if (file.kind == Found::kFile) server::ForgetFile(connection, file.path);
+      if (file.kind == Found::kSavedSet) {
+        server::RunStatement(connection, "DELETE FROM Vorlagen WHERE Filename = $1",
+                             {file.name});
+        for (const std::string& table : file.tables) {
+          server::RunStatement(connection,
+                               "DELETE FROM " + server::QuoteIdentifier(connection, table) +
+                                   " WHERE SicherungsName = $1",
+                               {file.name});
+        }
+      }
       if (file.kind == Found::kDocument) {
         server::RunStatement(connection,
                              "DELETE FROM VXFiles WHERE Dateiname = $1 AND Dateityp = $2",
@@ -176,55 +267,93 @@ void Undo(PGconn* connection, const std::vector<Found>& moved,
   }
 }
 
+// The number of the LV file a companion was saved from (the same name
+// with ".VX3LV"), 0 when the server has no such file.
+int32_t NumberOfLvFile(PGconn* connection, const Found& companion) {
+  const std::string& path = companion.path;
+  return server::FileNumberOf(connection, Left(path, Len(path) - 6) + ".VX3LV");
+}
+
+// Moves one file; returns its result for the progress.
+std::string MoveFile(PGconn* connection, Found& file, StepProgress& progress,
+                     std::vector<Found>& moved, std::vector<std::string>& shared_tables,
+                     int64_t& rows) {
+  const server::TableProgress tables = [&](const std::string& table, int number, int count) {
+    progress.Detail("Tabelle " + std::to_string(number) + "/" + std::to_string(count) + " " +
+                    table);
+  };
+  if (file.kind == Found::kDocument) {
+    moved.push_back(file);
+    server::MoveDocument(connection, file.host_path, file.name, file.type);
+    return "Dokument (" + file.type + ")";
+  }
+  server::Uebernommen arrived;
+  int32_t vid = 0;
+  if (file.kind == Found::kSavedSet) {
+    arrived = server::MoveSavedSet(connection, file.host_path, file.type, file.name,
+                                   NumberOfLvFile(connection, file), tables);
+    file.tables = arrived.table_names;
+    moved.push_back(file);
+  } else {
+    if (file.kind == Found::kFile) {
+      moved.push_back(file);
+      vid = server::RegisterFile(connection, file.path);
+    }
+    arrived = server::MoveDatabaseFile(connection, file.host_path, vid, ReplacedTables(file),
+                                       tables);
+    if (file.kind == Found::kShared) {
+      shared_tables.insert(shared_tables.end(), arrived.table_names.begin(),
+                           arrived.table_names.end());
+    }
+  }
+  rows += arrived.rows;
+  return std::to_string(arrived.tables) + " Tabellen, " + std::to_string(arrived.rows) +
+         " Zeilen" +
+         (vid != 0 ? ", Dateinummer " + std::to_string(vid)
+                   : file.kind == Found::kSavedSet ? ", Vorlage " + file.type : std::string());
+}
+
 // Moves `files` onto the server; on failure takes back what it moved and
-// raises.
-void MoveFiles(PGconn* connection, const std::vector<Found>& files, std::ostream& out) {
+// raises, naming the file.  Refuses, before it moves anything, when the
+// server holds any of the files already.
+void MoveFiles(PGconn* connection, std::vector<Found> files, std::ostream& out,
+               std::ostream& err) {
   // Each file held exclusively for the move, so that nobody changes it
   // meanwhile; one somebody has open stops the move before it starts.
+  // Files of one name share a lock file (an LV file and its companions,
+  // 4711.VX3EK and 4711.VX3RB): one hold covers them all.
   std::vector<std::unique_ptr<dao::LockFile>> held;
+  std::set<std::string> lock_files;
   for (const Found& file : files) {
     if (file.kind == Found::kDocument) continue;
+    if (!lock_files.insert(dao::LockFile::PathFor(file.host_path)).second) continue;
     held.push_back(dao::LockFile::Acquire(file.host_path, file.path, true, true));
-    if (file.kind == Found::kFile && server::FileNumberOf(connection, file.path) != 0) {
-      Raise(server::kErrServerCall, file.path + " ist schon auf dem Server");
-    }
+  }
+  if (std::vector<std::string> there = AlreadyOnServer(connection, files); !there.empty()) {
+    std::string list;
+    for (size_t i = 0; i < there.size() && i < 10; ++i) list += "\n  " + there[i];
+    if (there.size() > 10) list += "\n  ... (" + std::to_string(there.size() - 10) + " weitere)";
+    Raise(server::kErrServerCall,
+          "der Server hält schon Daten dieser Installation (von einem früheren Lauf?); "
+          "nichts übernommen:" + list);
   }
   std::vector<Found> moved;
   std::vector<std::string> shared_tables;
-  size_t done = 0;
   int64_t rows = 0;
-  try {
-    for (const Found& file : files) {
-      out << "[" << ++done << "/" << files.size() << "] " << file.path << ": " << std::flush;
-      if (file.kind == Found::kDocument) {
-        moved.push_back(file);
-        server::MoveDocument(connection, file.host_path, file.name, file.type);
-        out << "Dokument (" << file.type << ")\n";
-        continue;
-      }
-      int32_t vid = 0;
-      if (file.kind == Found::kFile) {
-        moved.push_back(file);
-        vid = server::RegisterFile(connection, file.path);
-      } else if (Upper(file.name) == "USER.VX3DB") {
-        // The server's own starting row gives way to the installation's.
-        server::RunStatement(connection, "DELETE FROM Vererbung");
-      }
-      server::Uebernommen arrived = server::MoveDatabaseFile(connection, file.host_path, vid);
-      if (file.kind == Found::kShared) {
-        shared_tables.insert(shared_tables.end(), arrived.table_names.begin(),
-                             arrived.table_names.end());
-      }
-      rows += arrived.rows;
-      out << arrived.tables << " Tabellen, " << arrived.rows << " Zeilen"
-          << (vid != 0 ? ", Dateinummer " + std::to_string(vid) : std::string()) << "\n";
+  StepProgress progress = StepProgress::ForCommand(out, err, static_cast<int>(files.size()));
+  for (Found& file : files) {
+    progress.Begin(file.path);
+    try {
+      progress.End(MoveFile(connection, file, progress, moved, shared_tables, rows));
+    } catch (const Error& e) {
+      progress.End("nicht gelungen");
+      progress.Clear();
+      Undo(connection, moved, shared_tables);
+      Raise(e.number(), file.path + ": " + e.description());
     }
-  } catch (const Error&) {
-    out << "nicht gelungen\n";
-    Undo(connection, moved, shared_tables);
-    throw;
   }
-  out << done << " Dateien mit " << rows << " Zeilen übernommen und geprüft\n";
+  progress.Clear();
+  out << files.size() << " Dateien mit " << rows << " Zeilen übernommen und geprüft\n";
 }
 
 void SwitchToServer(const std::string& settings_file, const std::string& connection) {
@@ -259,7 +388,9 @@ std::optional<std::string> RefuseConnection(const std::string& connection) {
   }
   bool password = false;
   for (PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
-    if (std::string(option->keyword) == "password" && option->val != nullptr &&
+    // The client key's passphrase is as secret as the password.
+    const std::string keyword = option->keyword;
+    if ((keyword == "password" || keyword == "sslpassword") && option->val != nullptr &&
         option->val[0] != '\0') {
       password = true;
     }
@@ -285,11 +416,20 @@ int Uebernehmen(const std::optional<std::string>& option, const Invocation& call
   if (std::optional<std::string> reason = RefuseConnection(connection)) {
     return call.UsageError(*reason);
   }
+  // Once moved, the installation works on the server, and its files are
+  // yesterday's data: moving them again would bring back what was changed
+  // or deleted since.
+  if (int16_t kind = 0; IsServerMode(kind)) {
+    err << "taluvek server uebernehmen: die Installation arbeitet schon mit dem Server "
+           "([Server] DatenbankArt="
+        << kind << "); ihre Daten sind übernommen\n";
+    return kExitFailed;
+  }
   try {
     Connection server = Connect(connection);
     WarnIfUnbound(server.get(), err);
     server::ApplySchema(server.get());
-    MoveFiles(server.get(), FindFiles(), out);
+    MoveFiles(server.get(), FindFiles(), out, err);
     SwitchToServer(SettingsFileOfHome(), connection);
   } catch (const Error& e) {
     err << "taluvek server uebernehmen: Fehler " << e.number() << ": " << e.description()
@@ -339,10 +479,10 @@ int EinrichtenMitServer(const std::string& connection, const std::string& folder
     std::vector<Found> shared;
     for (const auto& [key, name] : kSharedDatabases) {
       shared.push_back({Found::kShared, std::string("T:\\") + key + "\\" + name,
-                        home_text + "/" + key + "/" + name, name, ""});
+                        home_text + "/" + key + "/" + name, name, "", {}});
     }
     out << "\nServer:\n";
-    MoveFiles(server.get(), shared, out);
+    MoveFiles(server.get(), shared, out, err);
     SwitchToServer(home_text + "/" + SettingsFileName(), connection);
     out << "Die Installation arbeitet mit dem Server ([Server] DatenbankArt=2).\n";
   } catch (const Error& e) {

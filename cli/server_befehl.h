@@ -15,11 +15,16 @@ namespace vx::cli {
 // Registers the command "server" on `line`:
 //   server uebernehmen [--server VERBINDUNG]
 // moves the data of the current file-mode installation (the shared
-// databases and every project file and document in its directories) onto the
-// server of VERBINDUNG (default: [Server] Verbindung of the settings file),
-// each project file under a new file number; checks that every row arrived;
-// then switches the installation to the server.  Exit code 0 done, 1 failed,
-// 2 usage error (a connection text holding a password among them).
+// databases, every project file and other database, every LV companion as a
+// saved set and every document in its directories) onto the server of
+// VERBINDUNG (default: [Server] Verbindung of the settings file), each file
+// under a new file number; checks that every row arrived; then switches the
+// installation to the server.  Refuses, before it changes anything, an
+// installation that works on the server already and a server that holds
+// any of its files.  Shows its progress on standard error when that is a
+// terminal, else a line per file on standard output.  Exit code 0 done,
+// 1 failed or refused, 2 usage error (a connection text holding a password
+// among them).
 void AddServer(CommandLine& line);
 
 // `taluvek einrichten ORDNER [...] --server VERBINDUNG`: `einrichten` (the

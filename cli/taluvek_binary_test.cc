@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/pg_cluster.h"
 #include "support/second_user.h"
 #include "support/test_support.h"
 
@@ -192,6 +193,36 @@ TEST_F(TaluvekBinaryTest, UnlockingAllAsksOnATerminal) {
   EXPECT_NE(o.out.find("Alle Projekte entsperrt."), std::string::npos);
   EXPECT_NE(Run("projekt zeigen 4711 --json").out.find("\"SatzLockKZ\": false"),
             std::string::npos);
+}
+
+// Moving onto the server shows its progress as one line drawn again in
+// place on a terminal, and as a line per file through a pipe, without a
+// terminal's control characters.
+TEST_F(TaluvekBinaryTest, TheMoveOntoTheServerShowsProgressAsTheOutputAllows) {
+  if (std::string(kBinary).empty()) {
+    GTEST_SKIP() << "built without VX_TALUVEK_BINARY, the program's path";
+  }
+  VX_PG_CLUSTER_OR_SKIP(cluster);
+  const std::string piped_home = folder() + "/zweite";
+  const std::string piped_env = "TARVANO_HOME=" + ShellWord(piped_home);
+  ASSERT_EQ(Run("einrichten " + ShellWord(piped_home) + " --beispiel").code, 0);
+  Outcome o = Run("server uebernehmen --server " +
+                      ShellWord(cluster->ConnectionString(cluster->NewDatabase())),
+                  "", piped_env);
+  ASSERT_EQ(o.code, 0) << o.err;
+  EXPECT_NE(o.out.find("[1/3] T:\\PROJEKT\\PROJEKT.VX3DB: "), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("3 Dateien mit "), std::string::npos) << o.out;
+  EXPECT_EQ((o.out + o.err).find_first_of("\r\x1b"), std::string::npos);
+
+  ASSERT_EQ(Run("einrichten " + ShellWord(home()) + " --beispiel").code, 0);
+  o = RunOnTerminal({"server", "uebernehmen", "--server",
+                     cluster->ConnectionString(cluster->NewDatabase())},
+                    "");
+  ASSERT_EQ(o.code, 0) << o.out;
+  EXPECT_NE(o.out.find("\r[3/3] T:\\SYSTEM\\Language2.vx3db"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("\x1b[K"), std::string::npos);
+  EXPECT_EQ(o.out.find("Tabellen, "), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("3 Dateien mit "), std::string::npos) << o.out;
 }
 
 TEST_F(TaluvekBinaryTest, MessagesOfTheLibraryReachTheTerminal) {

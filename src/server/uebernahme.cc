@@ -16,6 +16,7 @@
 
 #include "data/sql_text.h"
 #include "engine/field_types.h"
+#include "engine/sql_dialect.h"
 #include "server/pg_statement.h"
 #include "server/server_schema.h"
 #include "vx_taluvek/error.h"
@@ -67,6 +68,23 @@ struct SourceTable {
   std::vector<SourceColumn> columns;
 };
 
+// A column the server's rows get beyond the file's: the file number, a
+// saved set's name.
+struct Tag {
+  std::string column;  // the server's name
+  std::string value;   // as it goes into a statement
+  std::string type;    // the server's type, should the table be new
+};
+
+// Where the rows of one table of the file go.
+struct Destination {
+  const SourceTable* source;
+  std::string table;      // the server's name
+  std::vector<Tag> tags;  // empty for a shared table
+  bool replace = false;   // the server's rows of a shared table give way
+  bool saved_set = false; // a table of saved sets: counters are plain numbers
+};
+
 // The tables of a database file and their columns, the engine's own
 // bookkeeping left out.
 std::vector<SourceTable> TablesOf(sqlite3* db) {
@@ -76,9 +94,7 @@ std::vector<SourceTable> TablesOf(sqlite3* db) {
           "ESCAPE '\\' AND name <> 'vx_password' ORDER BY name");
   while (sqlite3_step(list.get()) == SQLITE_ROW) tables.push_back({Column(list.get(), 0), {}});
   for (SourceTable& table : tables) {
-    std::string quoted = "\"";
-    for (char c : table.name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    SqliteStatement info = Prepare(db, "PRAGMA table_info(" + quoted + "\")");
+    SqliteStatement info = Prepare(db, "PRAGMA table_info(" + dao::QuoteName(table.name) + ")");
     while (sqlite3_step(info.get()) == SQLITE_ROW) {
       std::string name = Column(info.get(), 1);
       table.columns.push_back({name, Lower(name), dao::DeclaredType(Column(info.get(), 2))});
@@ -214,33 +230,73 @@ std::set<std::string> ServerColumns(PGconn* connection, const std::string& table
   return columns;
 }
 
-// Tables and columns of the file that the server lacks.
-std::vector<std::string> MissingSchema(PGconn* connection, const std::vector<SourceTable>& tables,
-                                       int32_t vid) {
+// A table that SavTables lists has its saved sets in SAV<kind>__<table>,
+// with every column of the table: the columns of the file's table that
+// those lack.
+std::vector<std::string> SavedTablesCatchUp(PGconn* connection,
+                                            const Destination& destination) {
+  PgResult kinds = RunStatement(
+      connection, "SELECT DISTINCT Kennung FROM SavTables WHERE lower(TabName) = $1",
+      {destination.table});
   std::vector<std::string> statements;
-  for (const SourceTable& table : tables) {
-    const std::string target = QuoteIdentifier(connection, Lower(table.name));
-    std::set<std::string> existing = ServerColumns(connection, Lower(table.name));
+  for (int row = 0; row < PQntuples(kinds.get()); ++row) {
+    const std::string saved =
+        Lower("sav" + std::string(PQgetvalue(kinds.get(), row, 0)) + "__" + destination.table);
+    const std::set<std::string> existing = ServerColumns(connection, saved);
+    if (existing.empty()) continue;
+    for (const SourceColumn& column : destination.source->columns) {
+      if (existing.contains(column.target)) continue;
+      statements.push_back("ALTER TABLE " + QuoteIdentifier(connection, saved) +
+                           " ADD COLUMN " + QuoteIdentifier(connection, column.target) + " " +
+                           (column.type.counter ? std::string("integer")
+                                                : ServerType(column.type)));
+    }
+  }
+  return statements;
+}
+
+// Tables and columns of the file that the server lacks.
+std::vector<std::string> MissingSchema(PGconn* connection,
+                                       const std::vector<Destination>& destinations) {
+  std::vector<std::string> statements;
+  for (const Destination& destination : destinations) {
+    const std::string target = QuoteIdentifier(connection, destination.table);
+    std::set<std::string> existing = ServerColumns(connection, destination.table);
+    auto type_of = [&](const SourceColumn& column) {
+      return column.type.counter && destination.saved_set ? std::string("integer")
+                                                          : ServerType(column.type);
+    };
     if (existing.empty()) {
       std::string definitions;
-      for (const SourceColumn& column : table.columns) {
+      for (const SourceColumn& column : destination.source->columns) {
         if (!definitions.empty()) definitions += ", ";
-        definitions += QuoteIdentifier(connection, column.target) + " " + ServerType(column.type);
+        definitions += QuoteIdentifier(connection, column.target) + " " + type_of(column);
       }
-      if (vid != 0) definitions += std::string(definitions.empty() ? "" : ", ") + "vid integer";
+      for (const Tag& tag : destination.tags) {
+        if (!definitions.empty()) definitions += ", ";
+        definitions += QuoteIdentifier(connection, tag.column) + " " + tag.type;
+      }
       statements.push_back("CREATE TABLE " + target + " (" + definitions + ")");
       continue;
     }
-    if (vid != 0 && !existing.contains("vid")) {
-      Fail("the server's table " + table.name + " holds no file number");
+    for (const Tag& tag : destination.tags) {
+      if (!existing.contains(tag.column)) {
+        Fail("the server's table " + destination.source->name +
+             (tag.column == "vid" ? std::string(" holds no file number")
+                                  : " has no column " + tag.column));
+      }
     }
-    for (const SourceColumn& column : table.columns) {
+    for (const SourceColumn& column : destination.source->columns) {
       if (!existing.contains(column.target)) {
-        std::string type = ServerType(column.type);
+        std::string type = type_of(column);
         if (column.type.counter) type = "integer";
         statements.push_back("ALTER TABLE " + target + " ADD COLUMN " +
                              QuoteIdentifier(connection, column.target) + " " + type);
       }
+    }
+    if (!destination.saved_set) {
+      std::vector<std::string> more = SavedTablesCatchUp(connection, destination);
+      statements.insert(statements.end(), more.begin(), more.end());
     }
   }
   return statements;
@@ -262,8 +318,9 @@ void EndCopy(PGconn* connection) {
 }
 
 // Copies one table into the server; returns what was sent.
-Tally CopyTable(PGconn* connection, sqlite3* db, const SourceTable& table, int32_t vid) {
-  const std::string target = QuoteIdentifier(connection, Lower(table.name));
+Tally CopyTable(PGconn* connection, sqlite3* db, const Destination& destination) {
+  const SourceTable& table = *destination.source;
+  const std::string target = QuoteIdentifier(connection, destination.table);
   std::string columns;
   std::string source_columns;
   for (const SourceColumn& column : table.columns) {
@@ -272,11 +329,12 @@ Tally CopyTable(PGconn* connection, sqlite3* db, const SourceTable& table, int32
       source_columns += ", ";
     }
     columns += QuoteIdentifier(connection, column.target);
-    std::string quoted = "\"";
-    for (char c : column.name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    source_columns += quoted + "\"";
+    source_columns += dao::QuoteName(column.name);
   }
-  if (vid == 0 && RunForValue(connection, "SELECT count(*) FROM " + target) != "0") {
+  if (destination.replace) {
+    RunStatement(connection, "DELETE FROM " + target);
+  } else if (destination.tags.empty() &&
+             RunForValue(connection, "SELECT EXISTS (SELECT FROM " + target + ")") == "t") {
     Fail("the server's table " + table.name + " holds rows already");
   }
   // COPY does not write through row-level security; a table of this
@@ -288,9 +346,8 @@ Tally CopyTable(PGconn* connection, sqlite3* db, const SourceTable& table, int32
 
   Tally sent;
   std::string buffer;
-  std::string quoted_table = "\"";
-  for (char c : table.name) quoted_table += c == '"' ? std::string("\"\"") : std::string(1, c);
-  SqliteStatement rows = Prepare(db, "SELECT " + source_columns + " FROM " + quoted_table + "\"");
+  SqliteStatement rows =
+      Prepare(db, "SELECT " + source_columns + " FROM " + dao::QuoteName(table.name));
   int step;
   while ((step = sqlite3_step(rows.get())) == SQLITE_ROW) {
     std::string row;
@@ -329,23 +386,33 @@ Tally CopyTable(PGconn* connection, sqlite3* db, const SourceTable& table, int32
   }
   if (!buffer.empty()) PutCopyData(connection, buffer);
   EndCopy(connection);
-  RunStatement(connection, "INSERT INTO " + target + " (" + columns +
-                               (vid != 0 ? ", vid) SELECT " + columns + ", " + std::to_string(vid)
-                                         : ") SELECT " + columns) +
-                               " FROM vx_zufuhr");
+  std::string tag_columns;
+  std::string tag_values;
+  for (const Tag& tag : destination.tags) {
+    tag_columns += ", " + QuoteIdentifier(connection, tag.column);
+    tag_values += ", " + tag.value;
+  }
+  RunStatement(connection, "INSERT INTO " + target + " (" + columns + tag_columns + ") SELECT " +
+                               columns + tag_values + " FROM vx_zufuhr");
   RunStatement(connection, "DROP TABLE vx_zufuhr");
   return sent;
 }
 
 // What the server holds of the table for the file.
-Tally ServerTally(PGconn* connection, const SourceTable& table, int32_t vid) {
+Tally ServerTally(PGconn* connection, const Destination& destination) {
+  const SourceTable& table = *destination.source;
   std::string columns;
   for (const SourceColumn& column : table.columns) {
     columns += (columns.empty() ? "" : ", ") + QuoteIdentifier(connection, column.target);
   }
-  PgResult result = RunStatement(
-      connection, "SELECT " + columns + " FROM " + QuoteIdentifier(connection, Lower(table.name)) +
-                      (vid != 0 ? " WHERE vid = " + std::to_string(vid) : ""));
+  std::string condition;
+  for (const Tag& tag : destination.tags) {
+    condition += (condition.empty() ? " WHERE " : " AND ") +
+                 QuoteIdentifier(connection, tag.column) + " = " + tag.value;
+  }
+  PgResult result = RunStatement(connection, "SELECT " + columns + " FROM " +
+                                                 QuoteIdentifier(connection, destination.table) +
+                                                 condition);
   Tally tally;
   for (int row = 0; row < PQntuples(result.get()); ++row) {
     std::string text;
@@ -362,8 +429,8 @@ Tally ServerTally(PGconn* connection, const SourceTable& table, int32_t vid) {
 }
 
 // Moves the numbering of the table's counter columns past its rows.
-std::vector<std::string> CounterUpdates(PGconn* connection, const SourceTable& table) {
-  const std::string target = QuoteIdentifier(connection, Lower(table.name));
+std::vector<std::string> CounterUpdates(PGconn* connection, const std::string& table) {
+  const std::string target = QuoteIdentifier(connection, table);
   PgResult result = RunStatement(
       connection,
       "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass($1) AND attidentity <> '' "
@@ -392,15 +459,23 @@ std::string Sha256Hex(const std::string& bytes) {
   return text;
 }
 
-}  // namespace
+using SqliteDatabase = std::unique_ptr<sqlite3, SqliteCloser>;
 
-Uebernommen MoveDatabaseFile(PGconn* connection, const std::string& host_path, int32_t vid) {
+SqliteDatabase OpenFile(const std::string& host_path) {
   sqlite3* raw = nullptr;
   int opened = sqlite3_open_v2(host_path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-  std::unique_ptr<sqlite3, SqliteCloser> db(raw);
+  SqliteDatabase db(raw);
   if (opened != SQLITE_OK) Fail("cannot open " + host_path);
-  std::vector<SourceTable> tables = TablesOf(db.get());
-  std::vector<std::string> missing = MissingSchema(connection, tables, vid);
+  return db;
+}
+
+// Moves the file's tables to `destinations` and checks them, in one
+// transaction, in which `before` runs first.
+Uebernommen MoveTables(PGconn* connection, sqlite3* db, const std::string& host_path,
+                       const std::vector<Destination>& destinations,
+                       const TableProgress& progress,
+                       const std::function<void()>& before = nullptr) {
+  std::vector<std::string> missing = MissingSchema(connection, destinations);
   if (!missing.empty()) AddToSchema(connection, missing);
 
   Uebernommen moved;
@@ -410,29 +485,113 @@ Uebernommen MoveDatabaseFile(PGconn* connection, const std::string& host_path, i
     RunStatement(connection, "SET LOCAL DateStyle = ISO");
     RunStatement(connection, "SET LOCAL bytea_output = hex");
     RunStatement(connection, "SET LOCAL extra_float_digits = 1");
-    // A read that sees the file as one whole.
     RunStatement(connection, "SET LOCAL client_min_messages = error");
-    if (sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (before) before();
+    // A read that sees the file as one whole.
+    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
       Fail("cannot read " + host_path);
     }
-    for (const SourceTable& table : tables) {
-      Tally sent = CopyTable(connection, db.get(), table, vid);
-      Tally arrived = ServerTally(connection, table, vid);
+    int number = 0;
+    for (const Destination& destination : destinations) {
+      const SourceTable& table = *destination.source;
+      if (progress) progress(table.name, ++number, static_cast<int>(destinations.size()));
+      Tally sent = CopyTable(connection, db, destination);
+      Tally arrived = ServerTally(connection, destination);
       if (sent.rows != arrived.rows || sent.sum != arrived.sum) {
         Fail("the rows of " + table.name + " did not arrive whole (" +
              std::to_string(sent.rows) + " sent, " + std::to_string(arrived.rows) + " there)");
       }
       ++moved.tables;
-      moved.table_names.push_back(Lower(table.name));
+      moved.table_names.push_back(destination.table);
       moved.rows += sent.rows;
-      std::vector<std::string> more = CounterUpdates(connection, table);
-      counters.insert(counters.end(), more.begin(), more.end());
+      if (!destination.saved_set) {
+        std::vector<std::string> more = CounterUpdates(connection, destination.table);
+        counters.insert(counters.end(), more.begin(), more.end());
+      }
     }
-    sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     transaction.Commit();
   }
   if (!counters.empty()) AddToSchema(connection, counters);
   return moved;
+}
+
+// Whether the file's table `table` holds rows.
+bool HasRows(sqlite3* db, const std::string& table) {
+  SqliteStatement any = Prepare(db, "SELECT 1 FROM " + dao::QuoteName(table) + " LIMIT 1");
+  return sqlite3_step(any.get()) == SQLITE_ROW;
+}
+
+}  // namespace
+
+Uebernommen MoveDatabaseFile(PGconn* connection, const std::string& host_path, int32_t vid,
+                             const std::vector<std::string>& replaced,
+                             const TableProgress& progress) {
+  SqliteDatabase db = OpenFile(host_path);
+  const std::vector<SourceTable> tables = TablesOf(db.get());
+  std::vector<Destination> destinations;
+  for (const SourceTable& table : tables) {
+    Destination destination{&table, Lower(table.name), {}};
+    if (vid != 0) {
+      destination.tags.push_back({"vid", std::to_string(vid), "integer"});
+    } else {
+      destination.replace = std::find(replaced.begin(), replaced.end(), destination.table) !=
+                            replaced.end();
+    }
+    destinations.push_back(std::move(destination));
+  }
+  return MoveTables(connection, db.get(), host_path, destinations, progress);
+}
+
+std::vector<std::string> SharedTablesWithRows(PGconn* connection, const std::string& host_path) {
+  SqliteDatabase db = OpenFile(host_path);
+  std::vector<std::string> with_rows;
+  for (const SourceTable& table : TablesOf(db.get())) {
+    const std::string name = Lower(table.name);
+    if (RunForValue(connection, "SELECT to_regclass($1) IS NOT NULL",
+                    {QuoteIdentifier(connection, name)}) == "t" &&
+        RunForValue(connection, "SELECT EXISTS (SELECT FROM " +
+                                    QuoteIdentifier(connection, name) + ")") == "t") {
+      with_rows.push_back(name);
+    }
+  }
+  return with_rows;
+}
+
+Uebernommen MoveSavedSet(PGconn* connection, const std::string& host_path,
+                         const std::string& kind, const std::string& name, int32_t vid,
+                         const TableProgress& progress) {
+  SqliteDatabase db = OpenFile(host_path);
+  const std::vector<SourceTable> tables = TablesOf(db.get());
+  PgResult listed = RunStatement(
+      connection, "SELECT TabName FROM SavTables WHERE Kennung = $1 ORDER BY TabName", {kind});
+  std::vector<Destination> destinations;
+  for (const SourceTable& table : tables) {
+    std::string saved_as;
+    for (int row = 0; row < PQntuples(listed.get()); ++row) {
+      const std::string listed_name = PQgetvalue(listed.get(), row, 0);
+      if (Lower(listed_name) == Lower(table.name)) saved_as = listed_name;
+    }
+    if (saved_as.empty()) {
+      if (!HasRows(db.get(), table.name)) continue;
+      Fail("SavTables lists no table " + table.name + " for the kind " + kind +
+           ": its rows would have no place on the server");
+    }
+    Destination destination{&table, Lower("sav" + kind + "__" + saved_as), {}};
+    destination.tags.push_back({"vid", std::to_string(vid), "integer"});
+    destination.tags.push_back({"sicherungsname", SqlText(name), "varchar(255)"});
+    destination.saved_set = true;
+    destinations.push_back(std::move(destination));
+  }
+  return MoveTables(connection, db.get(), host_path, destinations, progress, [&] {
+    // A second set of the name would mix its rows with these.
+    if (RunForValue(connection, "SELECT EXISTS (SELECT FROM Vorlagen WHERE Filename = $1)",
+                    {name}) == "t") {
+      Fail("the saved set " + name + " is on the server already");
+    }
+    RunStatement(connection, "INSERT INTO Vorlagen (Filename, Typ) VALUES ($1, $2)",
+                 {name, kind});
+  });
 }
 
 void MoveDocument(PGconn* connection, const std::string& host_path, const std::string& name,
