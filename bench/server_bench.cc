@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,22 +83,31 @@ void BM_Server_Recordset_ReadByKey(benchmark::State& state) {
 }
 BENCHMARK(BM_Server_Recordset_ReadByKey);
 
-void BM_Libpq_Prepared_ReadByKey(benchmark::State& state) {
-  Fixture* fixture = TheFixture();
-  if (fixture == nullptr) return state.SkipWithError("no server");
-  PGconn* conn = PQconnectdb(fixture->conninfo.c_str());
+// Reads the project numbered `number_of(n)` in iteration n through a
+// prepared libpq query on a connection of its own, every column.
+void LibpqReadByNumber(benchmark::State& state, const std::string& conninfo,
+                       const std::function<std::string(int64_t)>& number_of) {
+  PGconn* conn = PQconnectdb(conninfo.c_str());
   PQclear(PQprepare(conn, "row", "SELECT * FROM projekt WHERE pronr = $1", 1, nullptr));
-  int i = 0;
+  int64_t n = 0;
   for (auto _ : state) {
-    const std::string key = "P" + std::to_string(i++ % kRows + 1);
+    const std::string key = number_of(n++);
     const char* values[] = {key.c_str()};
     PGresult* result = PQexecPrepared(conn, "row", 1, values, nullptr, nullptr, 0);
+    if (PQntuples(result) != 1) state.SkipWithError("read failed");
     for (int c = 0; c < PQnfields(result); ++c) {
       benchmark::DoNotOptimize(PQgetvalue(result, 0, c));
     }
     PQclear(result);
   }
   PQfinish(conn);
+}
+
+void BM_Libpq_Prepared_ReadByKey(benchmark::State& state) {
+  Fixture* fixture = TheFixture();
+  if (fixture == nullptr) return state.SkipWithError("no server");
+  LibpqReadByNumber(state, fixture->conninfo,
+                    [](int64_t n) { return "P" + std::to_string(n % kRows + 1); });
 }
 BENCHMARK(BM_Libpq_Prepared_ReadByKey);
 
@@ -230,20 +240,7 @@ BENCHMARK(BM_Server_ProjektRead_ByNumber);
 void BM_Libpq_Prepared_ProjectByNumber(benchmark::State& state) {
   InstallationFixture* fixture = TheInstallation();
   if (fixture == nullptr) return state.SkipWithError("no server");
-  PGconn* conn = PQconnectdb(fixture->conninfo.c_str());
-  PQclear(PQprepare(conn, "row", "SELECT * FROM projekt WHERE pronr = $1", 1, nullptr));
-  int64_t n = 0;
-  for (auto _ : state) {
-    const std::string key = ProjectOf(n++);
-    const char* values[] = {key.c_str()};
-    PGresult* result = PQexecPrepared(conn, "row", 1, values, nullptr, nullptr, 0);
-    if (PQntuples(result) != 1) state.SkipWithError("read failed");
-    for (int c = 0; c < PQnfields(result); ++c) {
-      benchmark::DoNotOptimize(PQgetvalue(result, 0, c));
-    }
-    PQclear(result);
-  }
-  PQfinish(conn);
+  LibpqReadByNumber(state, fixture->conninfo, ProjectOf);
 }
 BENCHMARK(BM_Libpq_Prepared_ProjectByNumber);
 
