@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   explicit RatioReporter(std::vector<Pair> pairs) : pairs_(std::move(pairs)) {}
 
+  // With repetitions (--benchmark_repetitions, best with
+  // --benchmark_enable_random_interleaving, so that both sides of a pair
+  // see the same load) the median of each benchmark's repetitions counts.
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+      if (run.error_occurred) continue;
+      if (run.run_type == Run::RT_Iteration && !medians_.count(run.benchmark_name())) {
         ns_per_op_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        medians_.insert(run.run_name.str());
+        ns_per_op_[run.run_name.str()] = run.GetAdjustedRealTime();
       }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -49,6 +57,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
  private:
   std::vector<Pair> pairs_;
   std::map<std::string, double> ns_per_op_;
+  std::set<std::string> medians_;  // benchmarks whose median is known
 };
 
 // Runs the benchmarks selected on the command line and prints the ratios.

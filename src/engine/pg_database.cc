@@ -1,7 +1,7 @@
 #include "engine/pg_database.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 #include <functional>
 #include <limits>
@@ -22,6 +22,16 @@
 #include "vx_taluvek/error.h"
 
 namespace vx::dao {
+
+// The rows of a prepared statement as a recordset sees them.
+struct PgDescription {
+  std::shared_ptr<const ColumnSet> columns;  // the visible ones
+  std::vector<Oid> oids;     // of every column, the hidden ones included
+  std::vector<int> attnums;  // of the table's columns, 0 for expressions
+  Oid table_oid = InvalidOid;  // of the writable columns
+  bool sent_updatable = false;  // made for a dynaset's statement
+  uint64_t catalogue_readings = 0;  // the session's, when it was made
+};
 
 namespace {
 
@@ -102,13 +112,17 @@ void ReadValue(Oid oid, const char* value, int length, StoredValue* out) {
     case kOidInt8:
     case kOidOid:
       out->kind = StoredValue::Kind::kInteger;
-      out->integer = std::strtoll(value, nullptr, 10);
+      out->integer = 0;
+      std::from_chars(value, value + length, out->integer);
       return;
     case kOidFloat4:
     case kOidFloat8:
     case kOidNumeric:
+      // The server's texts of numbers ("NaN" and "Infinity" among them)
+      // in the C locale's form, whatever the process's locale.
       out->kind = StoredValue::Kind::kReal;
-      out->real = std::strtod(value, nullptr);
+      out->real = 0;
+      std::from_chars(value, value + length, out->real);
       return;
     case kOidTimestamp:
     case kOidTimestampTz:
@@ -148,18 +162,23 @@ void ReadValue(Oid oid, const char* value, int length, StoredValue* out) {
   }
 }
 
+// The shortest text of `real` that reads back as the same number, in the
+// server's form whatever the process's locale ("1250.5", never "1250,5").
+std::string RealText(double real) {
+  char buffer[32];
+  const std::to_chars_result end = std::to_chars(buffer, buffer + sizeof buffer, real);
+  return std::string(buffer, end.ptr);
+}
+
 PgParam ParamOf(const Parameter& parameter) {
   PgParam param;
   switch (parameter.kind) {
     case Parameter::Kind::kInteger:
       param.value = std::to_string(parameter.integer);
       break;
-    case Parameter::Kind::kReal: {
-      char buffer[32];
-      std::snprintf(buffer, sizeof buffer, "%.17g", parameter.real);
-      param.value = buffer;
+    case Parameter::Kind::kReal:
+      param.value = RealText(parameter.real);
       break;
-    }
     case Parameter::Kind::kText:
       param.value = parameter.text;
       break;
@@ -187,12 +206,9 @@ PgParam ParamOfStored(Oid oid, StoredValue::Kind kind, int64_t integer,
       param.value = oid == kOidBool ? (integer != 0 ? "true" : "false")
                                     : std::to_string(integer);
       break;
-    case StoredValue::Kind::kReal: {
-      char buffer[32];
-      std::snprintf(buffer, sizeof buffer, "%.17g", real);
-      param.value = buffer;
+    case StoredValue::Kind::kReal:
+      param.value = RealText(real);
       break;
-    }
     case StoredValue::Kind::kText:
       param.value.assign(bytes);
       break;
@@ -466,8 +482,6 @@ struct PgRecordsetState final : RecordsetCursor, PgStream {
   void WriteRow(bool adding);
   // The server's name of the table column `field`, quoted.
   std::string ColumnOfTable(PgLink& on, const std::string& field);
-  // The statement's text after "FROM" naming the current row by position.
-  std::string CurrentRowSource() const;
   void CopyIntoUpload(PGconn* conn, int64_t size,
                       const std::function<size_t(char*, size_t)>& read);
 };
@@ -488,12 +502,6 @@ std::string PgRecordsetState::ColumnOfTable(PgLink& on, const std::string& field
   }
   // Not read by the recordset: the server's spelling of unquoted names.
   return QuoteName(LCase(field));
-}
-
-std::string PgRecordsetState::CurrentRowSource() const {
-  const std::string& q = source->qualifier;
-  return " FROM " + QuoteName(LCase(source->table)) + " AS " + q + " WHERE " + q +
-         ".ctid = CAST($1 AS tid)";
 }
 
 void PgRecordsetState::CopyIntoUpload(PGconn* conn, int64_t size,
@@ -557,9 +565,12 @@ void PgRecordsetState::LoadField(const std::string& field, int64_t size,
     target.transaction = database.get();
   }
   try {
-    target.Command("SET LOCAL client_min_messages = warning");
-    target.Command("CREATE TEMP TABLE IF NOT EXISTS vx_upload (b bytea) ON COMMIT DELETE ROWS");
-    target.Command("DELETE FROM pg_temp.vx_upload");
+    // The bytes wait there uncompressed: they are read once, at once.
+    target.Command(
+        "DO $$BEGIN IF to_regclass('pg_temp.vx_upload') IS NULL THEN "
+        "CREATE TEMP TABLE vx_upload (b bytea) ON COMMIT DELETE ROWS; "
+        "ALTER TABLE pg_temp.vx_upload ALTER b SET STORAGE EXTERNAL; END IF; END$$; "
+        "DELETE FROM pg_temp.vx_upload");
     CopyIntoUpload(target.get(), size, read);
     const std::string& q = source->qualifier;
     const std::string text = "UPDATE " + QuoteName(LCase(source->table)) + " AS " + q +
@@ -576,10 +587,12 @@ void PgRecordsetState::LoadField(const std::string& field, int64_t size,
     }
     PgResult result = target.Run(NumberParameters(text), params);
     if (PQntuples(result.get()) == 0) RaiseDao(kErrWriteConflict);
-    target.Command("DELETE FROM pg_temp.vx_upload");
     if (own) {
+      // The commit empties the table at once.
       target.transaction = nullptr;
       target.Command("COMMIT");
+    } else {
+      target.Command("DELETE FROM pg_temp.vx_upload");
     }
     // The row's new position and version, for a later change through this
     // recordset.
@@ -605,59 +618,84 @@ void PgRecordsetState::LoadField(const std::string& field, int64_t size,
   }
 }
 
-// Piece by piece, each read in binary form, all of one snapshot.
+// One statement reads every piece, as a row of its own in binary form:
+// the rows come one by one (single-row mode), so that the server sends a
+// piece only as the client takes it and the client holds one piece at a
+// time, all of them from the statement's one snapshot, in one round trip.
 bool PgRecordsetState::StreamField(const std::string& field,
                                    const std::function<void(std::string_view)>& write) {
   CheckOpen();
   if (!updatable || !source) RaiseDao(kErrReadOnly);
   PgLink& target = database->Link();
-  const std::string column = ColumnOfTable(target, field);
+  const std::string& q = source->qualifier;
+  const std::string column = q + "." + ColumnOfTable(target, field);
+  // Whether the column is null; then each piece with its place (from 1).
+  const std::string text =
+      "SELECT " + column + " IS NULL, vx_stueck.g, substring(" + column +
+      " FROM vx_stueck.g FOR $2) FROM " + QuoteName(LCase(source->table)) + " AS " + q +
+      " LEFT JOIN LATERAL generate_series(1, octet_length(" + column +
+      "), $2) AS vx_stueck(g) ON true WHERE " + q + ".ctid = CAST($1 AS tid)";
   PGconn* conn = target.get();
-  const Cell& position = rows.At(current, columns->size());
-  const std::string ctid(rows.BytesOf(position));
-  auto run = [&](const std::string& text, const std::vector<std::string>& arguments) {
-    std::vector<const char*> pointers;
-    for (const std::string& v : arguments) pointers.push_back(v.c_str());
-    PgResult result(PQexecParams(conn, text.c_str(), static_cast<int>(pointers.size()),
-                                 nullptr, pointers.data(), nullptr, nullptr, 1));
-    if (PQresultStatus(result.get()) != PGRES_TUPLES_OK) {
-      RaisePgError(conn, result.get(), text);
-    }
-    if (PQntuples(result.get()) == 0) RaiseDao(kErrWriteConflict);
-    return result;
-  };
-  const bool own = target.transaction == nullptr;
-  if (own) {
-    target.Command("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
-    target.transaction = database.get();
+  const std::string ctid(rows.BytesOf(rows.At(current, columns->size())));
+  const std::string piece = std::to_string(kFieldPiece);
+  const char* arguments[] = {ctid.c_str(), piece.c_str()};
+  if (PQsendQueryParams(conn, text.c_str(), 2, nullptr, arguments, nullptr, nullptr, 1) == 0 ||
+      PQsetSingleRowMode(conn) == 0) {
+    RaisePgError(conn, nullptr, text);
   }
-  bool present = false;
-  try {
-    PgResult length = run("SELECT CAST(octet_length(" + column + ") AS text)" +
-                              CurrentRowSource(), {ctid});
-    present = !PQgetisnull(length.get(), 0, 0);
-    if (present) {
-      const int64_t total = std::atoll(PQgetvalue(length.get(), 0, 0));
-      const std::string text = "SELECT substring(" + column + " FROM CAST($2 AS integer) " +
-                               "FOR CAST($3 AS integer))" + CurrentRowSource();
-      const std::string piece = std::to_string(kFieldPiece);
-      for (int64_t done = 0; done < total; done += static_cast<int64_t>(kFieldPiece)) {
-        PgResult part = run(text, {ctid, std::to_string(done + 1), piece});
-        write(std::string_view(PQgetvalue(part.get(), 0, 0),
-                               static_cast<size_t>(PQgetlength(part.get(), 0, 0))));
-      }
+  // While the pieces come the link serves no other statement, unless one
+  // of the object's transaction comes (from `write`): that one reads the
+  // rest away, and the document is not written out whole.
+  struct Pieces final : PgStream {
+    explicit Pieces(PGconn* c) : conn(c) {}
+    void Drain() override {
+      cut = true;
+      while (PGresult* rest = PQgetResult(conn)) PQclear(rest);
     }
-    if (own) {
-      target.transaction = nullptr;
-      target.Command("COMMIT");
+    PGconn* conn;
+    bool cut = false;
+  } pieces(conn);
+  target.stream = &pieces;
+  bool present = false;
+  bool found = false;
+  int64_t done = 0;
+  try {
+    for (;;) {
+      if (pieces.cut) RaiseDao(kErrReserved, {"another statement broke off the document"});
+      PgResult result(PQgetResult(conn));
+      const ExecStatusType status = PQresultStatus(result.get());
+      if (status == PGRES_TUPLES_OK) break;
+      if (status != PGRES_SINGLE_TUPLE) RaisePgError(conn, result.get(), text);
+      found = true;
+      present = PQgetvalue(result.get(), 0, 0)[0] == 0;
+      if (!present || PQgetisnull(result.get(), 0, 1)) continue;  // null or empty
+      // The place of the piece, a 4-byte integer in network order: the
+      // pieces must come in order, or the document would be garbled.
+      const auto* place = reinterpret_cast<const unsigned char*>(PQgetvalue(result.get(), 0, 1));
+      const int64_t at = (int64_t{place[0]} << 24) | (place[1] << 16) | (place[2] << 8) | place[3];
+      if (at != done + 1) RaiseDao(kErrReserved, {"the pieces of the document came out of order"});
+      const auto length = static_cast<size_t>(PQgetlength(result.get(), 0, 2));
+      write(std::string_view(PQgetvalue(result.get(), 0, 2), length));
+      done += static_cast<int64_t>(length);
     }
   } catch (...) {
-    if (own) {
-      target.transaction = nullptr;
-      PQclear(PQexec(target.get(), "ROLLBACK"));
+    // The rest is not wanted: the server stops sending it, unless a
+    // transaction runs on the link, which a cancel would end.
+    if (target.transaction == nullptr && !pieces.cut) {
+      if (PGcancel* cancel = PQgetCancel(conn)) {
+        char error[256];
+        PQcancel(cancel, error, sizeof error);
+        PQfreeCancel(cancel);
+      }
     }
+    target.stream = nullptr;
+    if (!pieces.cut) pieces.Drain();
     throw;
   }
+  target.stream = nullptr;
+  while (PGresult* rest = PQgetResult(conn)) PQclear(rest);
+  // No row: another user deleted it or moved it since the recordset read it.
+  if (!found) RaiseDao(kErrWriteConflict);
   return present;
 }
 
@@ -820,6 +858,13 @@ class ServerDatabase final : public DatabaseBackend {
 
  private:
   int32_t CopyRows(const CopyIntoFile& copy);
+  // What the rows of `described` are, for a recordset on `sql` that is
+  // `updatable` (its last kHiddenColumns are the row's position and
+  // version); `named_by_statement` tells whether a column's name depends
+  // on the text of `sql`.
+  std::shared_ptr<const PgDescription> Describe(const PGresult* described, bool updatable,
+                                                const std::string& sql,
+                                                bool* named_by_statement) const;
 
   std::shared_ptr<PgDatabaseState> state_;
 };
@@ -860,6 +905,54 @@ int32_t ServerDatabase::CopyRows(const CopyIntoFile& copy) {
   return std::atoi(PQcmdTuples(result.get()));
 }
 
+std::shared_ptr<const PgDescription> ServerDatabase::Describe(const PGresult* described,
+                                                              bool updatable,
+                                                              const std::string& sql,
+                                                              bool* named_by_statement) const {
+  auto made = std::make_shared<PgDescription>();
+  made->sent_updatable = updatable;
+  made->catalogue_readings = state_->session->catalogue_readings();
+  const int all = PQnfields(described);
+  const int visible = all - (updatable ? kHiddenColumns : 0);
+  // Read only when a column is no table's column by its own name.
+  std::optional<std::map<std::string, std::string>> spellings;
+  std::vector<ColumnInfo> columns;
+  for (int c = 0; c < all; ++c) {
+    const Oid oid = PQftype(described, c);
+    made->oids.push_back(oid);
+    made->attnums.push_back(PQftablecol(described, c));
+    if (c >= visible) continue;
+    ColumnInfo info;
+    info.name = PQfname(described, c);
+    const Oid table = PQftable(described, c);
+    // A column of a table as the table's definition spells it, unless the
+    // statement names it otherwise; anything else as the statement spells it.
+    const PgColumn* origin = state_->session->Known(table, PQftablecol(described, c));
+    if (origin != nullptr && origin->name == info.name) {
+      info.name = origin->spelling;
+    } else {
+      if (!spellings) spellings = SpellingsOf(sql);
+      *named_by_statement = true;
+      if (auto spelled = spellings->find(info.name); spelled != spellings->end()) {
+        info.name = spelled->second;
+      }
+    }
+    if (std::optional<ColumnType> known = TypeOfOid(oid, PQfmod(described, c))) {
+      info.declared = true;
+      info.type = *known;
+      if (origin != nullptr && origin->yes_no) info.type = ColumnType{kTypeBoolean, 1};
+    }
+    if (updatable && table != InvalidOid && PQftablecol(described, c) > 0) {
+      made->table_oid = table;
+      info.origin = "#" + std::to_string(PQftablecol(described, c));
+      info.writable = true;
+    }
+    columns.push_back(std::move(info));
+  }
+  made->columns = std::make_shared<ColumnSet>(std::move(columns));
+  return made;
+}
+
 std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
                                                          RecordsetType type) {
   state_->CheckOpen();
@@ -896,6 +989,7 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
 
   PgLink* link = &state_->Link();
   PgResult first;
+  std::shared_ptr<const PgDescription>* memo = nullptr;
   auto finish = [&] {
     while (PGresult* rest = PQgetResult(link->get())) PQclear(rest);
   };
@@ -903,7 +997,7 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
     rs->sql = statement;
     for (int attempt = 0;; ++attempt) {
       PgLink& sent_on = *link;
-      link->Send(statement, params, [&](const PGresult* description) {
+      memo = link->Send(statement, params, [&](const PGresult* description) {
         state_->session->Learn(sent_on, description);
       });
       first.reset(PQgetResult(link->get()));
@@ -941,45 +1035,22 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
     RaisePgError(link->get(), failed.get(), text);
   }
 
-  // The columns, from the first result.
+  // The columns, from the first result, as made for the statement's last
+  // recordset while the session has not read the catalogue since.
+  std::shared_ptr<const PgDescription> description = *memo;
+  if (!description || description->sent_updatable != rs->updatable ||
+      description->catalogue_readings != state_->session->catalogue_readings()) {
+    bool named_by_statement = false;
+    description = Describe(first.get(), rs->updatable, sql, &named_by_statement);
+    // Names taken from the statement's text hold for that text only.
+    if (!named_by_statement) *memo = description;
+  }
+  rs->columns = description->columns;
+  rs->oids = description->oids;
+  rs->attnums = description->attnums;
+  rs->table_oid = description->table_oid;
   const PGresult* described = first.get();
   const int all = PQnfields(described);
-  const int visible = all - (rs->updatable ? kHiddenColumns : 0);
-  // Read only when a column is no table's column by its own name.
-  std::optional<std::map<std::string, std::string>> spellings;
-  std::vector<ColumnInfo> columns;
-  for (int c = 0; c < all; ++c) {
-    const Oid oid = PQftype(described, c);
-    rs->oids.push_back(oid);
-    rs->attnums.push_back(PQftablecol(described, c));
-    if (c >= visible) continue;
-    ColumnInfo info;
-    info.name = PQfname(described, c);
-    const Oid table = PQftable(described, c);
-    // A column of a table as the table's definition spells it, unless the
-    // statement names it otherwise; anything else as the statement spells it.
-    const PgColumn* origin = state_->session->Known(table, PQftablecol(described, c));
-    if (origin != nullptr && origin->name == info.name) {
-      info.name = origin->spelling;
-    } else {
-      if (!spellings) spellings = SpellingsOf(sql);
-      if (auto spelled = spellings->find(info.name); spelled != spellings->end()) {
-        info.name = spelled->second;
-      }
-    }
-    if (std::optional<ColumnType> known = TypeOfOid(oid, PQfmod(described, c))) {
-      info.declared = true;
-      info.type = *known;
-      if (origin != nullptr && origin->yes_no) info.type = ColumnType{kTypeBoolean, 1};
-    }
-    if (rs->updatable && table != InvalidOid && PQftablecol(described, c) > 0) {
-      rs->table_oid = table;
-      info.origin = "#" + std::to_string(PQftablecol(described, c));
-      info.writable = true;
-    }
-    columns.push_back(std::move(info));
-  }
-  rs->columns = std::make_shared<ColumnSet>(std::move(columns));
   rs->buffer.resize(rs->columns->size());
   rs->rows = RowStore(static_cast<size_t>(all));
   rs->link = link;
@@ -991,7 +1062,7 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
     rs->EndStream();
   }
   first.reset();
-  if (rs->updatable && rs->table_oid == InvalidOid) rs->updatable = false;
+  if (rs->table_oid == InvalidOid) rs->updatable = false;
 
   state_->recordsets.insert(rs.get());
   rs->GoTo(0);

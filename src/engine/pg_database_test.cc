@@ -9,12 +9,14 @@
 #include "engine/engine_test_util.h"
 #include "engine/recordset.h"
 #include "support/pg_cluster.h"
+#include "support/test_support.h"
 
 namespace vx::dao {
 namespace {
 
 using dao::testing::ErrorOf;
 using vx::testing::PgCluster;
+using vx::testing::ScopedLocale;
 
 // A database of its own on the shared cluster, opened whole by the role
 // that owns it (which may define tables).
@@ -92,6 +94,97 @@ TEST_F(PgDatabaseTest, FieldNamesAreSpelledAsTheStatementSpellsThem) {
   EXPECT_EQ(rs->Fields()["PRONR"].Value(), Variant("1"));
   auto all = db_->OpenRecordset("Projekt");
   EXPECT_NE(all->Fields().Find("ProNr"), nullptr);
+}
+
+// A statement opened again finds its description kept with the prepared
+// statement: names the statement's text gives must still be its own, and a
+// column added since must show.
+TEST_F(PgDatabaseTest, AStatementOpenedAgainGivesItsOwnNamesAndANewColumn) {
+  Insert("1", "a");
+  for (const char* alias : {"Bez", "BEZ", "bez"}) {
+    auto rs = db_->OpenRecordset("SELECT [Name] AS [" + std::string(alias) +
+                                 "] FROM Projekt WHERE ProNr = '1'");
+    EXPECT_EQ(rs->Fields()[0].Name(), alias);
+    EXPECT_EQ(rs->Fields()[0].Value(), Variant("a"));
+  }
+  for (int round = 0; round < 2; ++round) {
+    auto rs = db_->OpenRecordset("SELECT * FROM Projekt WHERE ProNr = '1'",
+                                 Variant(int32_t{kOpenDynaset}));
+    EXPECT_EQ(rs->Fields()[0].Name(), "Id");
+    EXPECT_EQ(rs->Fields()["ProNr"].Value(), Variant("1"));
+  }
+  db_->Execute("ALTER TABLE Projekt ADD COLUMN Ort TEXT(30)");
+  db_->Execute("UPDATE Projekt SET Ort = 'Hof'");
+  auto rs = db_->OpenRecordset("SELECT * FROM Projekt WHERE ProNr = '1'",
+                               Variant(int32_t{kOpenDynaset}));
+  ASSERT_NE(rs->Fields().Find("Ort"), nullptr);
+  EXPECT_EQ(rs->Fields()["Ort"].Value(), Variant("Hof"));
+  rs->Edit();
+  rs->Fields()["Ort"].SetValue(Variant("Selb"));
+  rs->Update();
+  EXPECT_EQ(Count("Ort = 'Selb'"), 1);
+}
+
+// A program that has set a German locale still writes and reads numbers
+// in the server's form ("1250.5", not "1250,5").
+TEST_F(PgDatabaseTest, NumbersCrossWhateverTheProcesssLocale) {
+  ScopedLocale german("de_DE.UTF-8");
+  if (!german.ok()) GTEST_SKIP() << "de_DE.UTF-8 not installed";
+  auto rs = db_->OpenRecordset("Projekt", Variant(int32_t{kOpenDynaset}));
+  rs->AddNew();
+  rs->Fields()["ProNr"].SetValue(Variant("1"));
+  rs->Fields()["Menge"].SetValue(Variant(1250.5));
+  rs->Fields()["Summe"].SetValue(Variant(-0.125));
+  rs->Update();
+  db_->Execute("INSERT INTO Projekt (ProNr, Menge) VALUES ('2', 2.75)");
+  auto again = db_->OpenRecordset("SELECT Menge, Summe FROM Projekt ORDER BY ProNr");
+  EXPECT_EQ(again->Fields()["Menge"].Value(), Variant(1250.5));
+  EXPECT_DOUBLE_EQ(CDbl(again->Fields()["Summe"].Value()), -0.125);
+  again->MoveNext();
+  EXPECT_EQ(again->Fields()["Menge"].Value(), Variant(2.75));
+  EXPECT_EQ(Count("Menge > 1250.25"), 1);
+}
+
+// Bytes go in and come out piece by piece, in order and whole; a failing
+// reader of the pieces leaves the object working, and a statement from
+// inside it takes another connection.
+TEST_F(PgDatabaseTest, ByteColumnsStreamInAndOutWhole) {
+  Insert("1", "a");
+  auto rs = db_->OpenRecordset("SELECT ProNr, Name FROM Projekt WHERE ProNr = '1'",
+                               Variant(int32_t{kOpenDynaset}));
+  std::string out;
+  auto collect = [&](std::string_view piece) { out.append(piece); };
+  EXPECT_FALSE(rs->StreamField("Daten", collect)) << "null";
+
+  const size_t size = (5u << 19) + 3;  // two and a half pieces
+  size_t given = 0;
+  rs->LoadField("Daten", static_cast<int64_t>(size), [&](char* buffer, size_t wanted) {
+    for (size_t i = 0; i < wanted; ++i) buffer[i] = static_cast<char>((given + i) * 7 % 251);
+    given += wanted;
+    return wanted;
+  });
+  int pieces = 0;
+  EXPECT_TRUE(rs->StreamField("Daten", [&](std::string_view piece) {
+    ++pieces;
+    out.append(piece);
+    EXPECT_EQ(CLng(db_->OpenRecordset("SELECT Count(*) AS n FROM Projekt")->Fields()[0].Value()),
+              1);
+  }));
+  EXPECT_EQ(pieces, 3);
+  ASSERT_EQ(out.size(), size);
+  bool intact = true;
+  for (size_t i = 0; i < size; ++i) intact = intact && out[i] == static_cast<char>(i * 7 % 251);
+  EXPECT_TRUE(intact);
+
+  EXPECT_THROW(rs->StreamField("Daten", [](std::string_view) { Raise(61); }), Error);
+  EXPECT_EQ(Count("ProNr = '1'"), 1);
+  rs->LoadField("Daten", 0, [](char*, size_t) -> size_t { return 0; });
+  out.clear();
+  EXPECT_TRUE(rs->StreamField("Daten", collect)) << "empty, not null";
+  EXPECT_EQ(out, "");
+
+  db_->Execute("DELETE FROM Projekt");
+  EXPECT_EQ(ErrorOf([&] { rs->StreamField("Daten", collect); }), kErrWriteConflict);
 }
 
 TEST_F(PgDatabaseTest, TextsCompareAndSortWithoutRegardToCaseGermanLettersIncluded) {

@@ -211,24 +211,25 @@ void PgLink::Command(const char* sql) {
   }
 }
 
-void PgLink::Send(std::string_view sql, const std::vector<PgParam>& params,
-                  const std::function<void(const PGresult*)>& prepared) {
+std::shared_ptr<const PgDescription>* PgLink::Send(
+    std::string_view sql, const std::vector<PgParam>& params,
+    const std::function<void(const PGresult*)>& prepared) {
   // Prepared statements kept per link; past this many they are dropped.
   constexpr size_t kPreparedLimit = 256;
-  const std::string text(sql);
-  auto found = prepared_.find(text);
+  auto found = prepared_.find(sql);
   if (found == prepared_.end()) {
     if (prepared_.size() >= kPreparedLimit) {
       Command("DEALLOCATE ALL");
       prepared_.clear();
     }
+    const std::string text(sql);
     const std::string name = "vx" + std::to_string(++prepared_count_);
     PgResult made(PQprepare(conn_, name.c_str(), text.c_str(),
                             static_cast<int>(params.size()), nullptr));
     if (PQresultStatus(made.get()) != PGRES_COMMAND_OK) {
       RaisePgError(conn_, made.get(), sql);
     }
-    found = prepared_.emplace(text, name).first;
+    found = prepared_.emplace(text, Prepared{name, nullptr}).first;
     if (prepared) {
       PgResult described(PQdescribePrepared(conn_, name.c_str()));
       if (PQresultStatus(described.get()) != PGRES_COMMAND_OK) {
@@ -238,18 +239,19 @@ void PgLink::Send(std::string_view sql, const std::vector<PgParam>& params,
     }
   }
   const ParamArrays arrays(params);
-  if (PQsendQueryPrepared(conn_, found->second.c_str(), arrays.count(),
+  if (PQsendQueryPrepared(conn_, found->second.name.c_str(), arrays.count(),
                           arrays.values.data(), arrays.lengths.data(),
                           arrays.formats.data(), 0) == 0 ||
       PQsetSingleRowMode(conn_) == 0) {
     RaisePgError(conn_, nullptr, sql);
   }
+  return &found->second.description;
 }
 
 void PgLink::Unprepare(const std::string& sql) {
   auto found = prepared_.find(sql);
   if (found == prepared_.end()) return;
-  PQclear(PQexec(conn_, ("DEALLOCATE " + found->second).c_str()));
+  PQclear(PQexec(conn_, ("DEALLOCATE " + found->second.name).c_str()));
   prepared_.erase(found);
 }
 
@@ -316,6 +318,7 @@ const PgColumn* PgSession::Column(PgLink& free_link, Oid table, int column) {
       {oid});
   std::map<int, PgColumn>& columns = tables_[table];
   columns.clear();
+  ++catalogue_readings_;
   for (int r = 0; r < PQntuples(result.get()); ++r) {
     PgColumn& col = columns[std::atoi(PQgetvalue(result.get(), r, 0))];
     col.name = PQgetvalue(result.get(), r, 1);

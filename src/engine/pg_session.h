@@ -59,6 +59,11 @@ struct PgResultDeleter {
 };
 using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
 
+// What the user of a prepared statement made of the description of its
+// rows (pg_database.cc), kept with the statement on its link: the rows of a
+// prepared statement keep their description until it is prepared anew.
+struct PgDescription;
+
 class PgLink {
  public:
   // Connects, bound to `scope` ("" for the whole database, else a file's
@@ -79,9 +84,13 @@ class PgLink {
   // Sends one statement whose rows come one by one (PQgetResult).  The
   // statement is prepared on the link the first time it comes, so that the
   // server plans it once; then `prepared` sees the description of its
-  // rows, while the link is still free for other statements.
-  void Send(std::string_view sql, const std::vector<PgParam>& params,
-            const std::function<void(const PGresult*)>& prepared = nullptr);
+  // rows, while the link is still free for other statements.  Answers the
+  // place where the caller may keep what it made of that description:
+  // empty after a new preparation, valid until the link's next Send or
+  // Unprepare.
+  std::shared_ptr<const PgDescription>* Send(
+      std::string_view sql, const std::vector<PgParam>& params,
+      const std::function<void(const PGresult*)>& prepared = nullptr);
   // Forgets the prepared form of `sql` (the server refused it after a
   // change of a table).
   void Unprepare(const std::string& sql);
@@ -90,8 +99,12 @@ class PgLink {
   const void* transaction = nullptr;  // whose transaction runs here
 
  private:
+  struct Prepared {
+    std::string name;
+    std::shared_ptr<const PgDescription> description;
+  };
   PGconn* conn_ = nullptr;
-  std::map<std::string, std::string> prepared_;  // statement -> its name
+  std::map<std::string, Prepared, std::less<>> prepared_;  // by statement
   int prepared_count_ = 0;
 };
 
@@ -129,6 +142,9 @@ class PgSession {
   void Learn(PgLink& free_link, const PGresult* description);
   // The column when the session read it already, else nullptr.
   const PgColumn* Known(Oid table, int column) const;
+  // Counts the session's readings of the catalogue: what was made of
+  // Known's answers holds while the count stays.
+  uint64_t catalogue_readings() const { return catalogue_readings_; }
 
  private:
   std::string conninfo_;
@@ -136,6 +152,7 @@ class PgSession {
   // The columns of each table, by their number, read once per session: a
   // table made anew has a new number.
   std::map<Oid, std::map<int, PgColumn>> tables_;
+  uint64_t catalogue_readings_ = 0;
   std::vector<std::unique_ptr<PgLink>> links_;
 };
 
