@@ -1,6 +1,7 @@
 #include "config/developer_mode.h"
 
 #include "config/directories.h"
+#include "config/settings_file.h"
 #include "vx_taluvek/error.h"
 #include "vx_taluvek/host.h"
 
@@ -24,6 +25,17 @@ bool bIstEntwicklung() {
   }
   Err().Clear();
   return mode.on;
+}
+
+bool AksEntwicklung() {
+  return CStr(Tarvano_Eintrag("Intern", "Aks4Setting", Variant(""))) == "ENTWICKLUNG";
+}
+
+void ShowAksEntwicklung(const std::string& text) {
+  if (!AksEntwicklung()) return;
+  Host& host = CurrentHost();
+  host.MsgBox(host.ExecutableName() + "\nbIstEntwicklung \n" + text, kSystemModal,
+              "bIstEntwicklung");
 }
 
 }  // namespace vx

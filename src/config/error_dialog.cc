@@ -29,8 +29,8 @@ std::shared_ptr<FehlerDialog> CreateDialog(bool no_further_messages) {
   return dialog;
 }
 
-// In a developer build the program stops in the debugger, when one is
-// attached, after a diagnostic; a program run without one goes on.
+}  // namespace
+
 void StopInDebugger() {
   if (!IsDesign()) return;
   std::ifstream status("/proc/self/status");
@@ -42,8 +42,6 @@ void StopInDebugger() {
     }
   }
 }
-
-}  // namespace
 
 int32_t ShowErrorEMW(PendingError& error, const std::string& message,
                      const std::string& title, bool no_further_messages,

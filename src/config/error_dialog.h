@@ -35,6 +35,12 @@ void ShowErrorMsg(PendingError& error, const std::string& message,
                   const std::string& title, bool no_further_messages,
                   int32_t error_number);
 
+// The developers' halt after a diagnostic: in a developer build (IsDesign)
+// the program stops in the debugger when one is attached.  A program run
+// without one goes on, so that no diagnostic ends the process of a program
+// that uses the library.
+void StopInDebugger();
+
 // The message last suppressed on this thread ("" when none).
 const std::string& LastSuppressedMessage();
 

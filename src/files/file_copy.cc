@@ -4,13 +4,16 @@
 #include <optional>
 
 #include "config/developer_mode.h"
+#include "config/directories.h"
 #include "config/error_dialog.h"
 #include "files/datei_operation.h"
 #include "files/file_checks.h"
 #include "files/file_in_use.h"
+#include "files/file_set.h"
 #include "files/path_utils.h"
 #include "files/server_copy.h"
 #include "files/temp_dir.h"
+#include "files/templates.h"
 #include "files/uexist.h"
 #include "platform/text.h"
 #include "translate/trt.h"
@@ -117,6 +120,21 @@ std::optional<int64_t> CopyWithMeter(const std::string& source,
   return length;
 }
 
+// Tells developers of a copy on a server installation that reached the
+// file system although the caller should have said so (dont_look_4sql).
+void ReportCopyUnderServer(const std::string& source, const std::string& target) {
+  if (!bIstEntwicklung()) return;
+  // A file directly in the structures folder was dealt with before; one
+  // below it should not be copied on the server at all.
+  const std::string structures = GetVerzeichnis("STRUKTUREN", true, false);
+  if (!structures.empty() && Left(UCase(source), Len(structures)) == UCase(structures)) {
+    CurrentHost().MsgBox("Hallo - Strukturen werden am Server kopiert - läuft da was schief?",
+                         kSystemModal, "bIstEntwicklung");
+  }
+  ShowAksEntwicklung("UFileCopy unter server???\nWarum ist nicht 'bDontLook4SQL' gesetzt?\n" +
+                     source + "\n" + target);
+}
+
 void LetMessagesRun(Host& host, int times) {
   for (int i = 0; i < times; ++i) host.DoEvents();
 }
@@ -187,16 +205,28 @@ void UFileCopy(const std::string& source, std::string& target, int32_t& status,
       }
       return;
     }
-    // A project file's rows are copied on the server; an existing target
-    // is kept as check_target asks, and a failure is reported, not
-    // passed over as a copy.
+    // The companions of an LV file are saved sets there.
+    if (IsLvCompanion(source)) {
+      if (!VorlageSpeichern(source, "LV", GetFileName(target))) status = kErrFileNotFound;
+      return;
+    }
+    // A project file's rows and a stored document are copied on the
+    // server; an existing target is kept as check_target asks, and a
+    // failure is reported, not passed over as a copy.
+    bool document_missing = false;
     switch (ServerFileCopy(source, target, !flags.check_target)) {
       case ServerCopyResult::kCopied: return;
       case ServerCopyResult::kTargetExisted: status = kCopyTargetExisted; return;
       case ServerCopyResult::kFailed: status = Err().Number(); return;
+      case ServerCopyResult::kNoDocument: document_missing = true; break;
       case ServerCopyResult::kNotHandled: break;
     }
-    if (!IsTemporaryCopy(source, target)) return;
+    ReportCopyUnderServer(source, target);
+    if (!IsTemporaryCopy(source, target)) {
+      // Nothing was copied: a document that is not there is missing.
+      if (document_missing) status = kErrFileNotFound;
+      return;
+    }
   }
 
   Host& host = CurrentHost();

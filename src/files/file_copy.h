@@ -61,14 +61,18 @@ Copier ChooseCopier(int64_t length, const CopyFlags& flags);
 // database in use) is reported as such, even though a target is there.
 // The mouse pointer shows the hourglass meanwhile.
 //
-// On a database server (unless dont_look_4sql) a project file's rows are
-// copied on the server (ServerFileCopy, server_copy.h): `status` stays as
-// the caller set it after a copy, is -99 when check_target finds the
-// target known, and the error's number after a failed copy.  Only
+// On a database server (unless dont_look_4sql) a project file's rows and a
+// stored document are copied on the server (ServerFileCopy,
+// server_copy.h): `status` stays as the caller set it after a copy, is -99
+// when check_target finds the target known, 53 for a document the store
+// does not hold, and the error's number after a failed copy.  A companion
+// of an LV file (".VX3L1", ".VX3LX", ".VX3LR") is saved as the set named
+// by the target's file name (VorlageSpeichern; 53 when that fails).  Only
 // temporary files (a path with "~" or a target in the temporary folder)
 // are copied in the file system there; a structure template copied to a
 // temporary name ("~", "TEMP") or an ".MDB" becomes a new file on the
-// server (ServerStructureCopy), any other copy of a template nothing.
+// server (ServerStructureCopy), any other copy of a template nothing.  In
+// developer mode a copy that reaches the file system there is reported.
 void UFileCopy(const std::string& source, std::string& target, int32_t& status,
                const CopyFlags& flags);
 

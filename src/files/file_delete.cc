@@ -1,10 +1,14 @@
 #include "files/file_delete.h"
 
+#include "config/developer_mode.h"
+#include "config/error_dialog.h"
+#include "data/connections.h"
 #include "files/datei_operation.h"
 #include "files/file_copy.h"
 #include "files/file_checks.h"
 #include "files/file_in_use.h"
 #include "files/path_utils.h"
+#include "files/server_copy.h"
 #include "files/server_file_store.h"
 #include "files/temp_dir.h"
 #include "platform/module_state.h"
@@ -25,14 +29,40 @@ bool DeletePlainly(Host& host, const std::string& path) {
   });
 }
 
+// Tells developers of a deletion on a server installation that reached the
+// file system although the caller should have said so; in a developer
+// build the program halts there.
+void ReportDeletionUnderServer(const std::string& path) {
+  if (!bIstEntwicklung()) return;
+  const std::string text = path + "\n\nUnserkill unter SQL soll löschen???\n"
+                                  "Warum ist nicht 'bDontLook4SQLTempTables' gesetzt?";
+  if (IsDesign()) {
+    CurrentHost().MsgBox(text, kSystemModal, "IsDesign");
+    StopInDebugger();
+  } else {
+    ShowAksEntwicklung(text);
+  }
+}
+
 }  // namespace
 
 bool UnserKill(const std::string& path, bool database, bool& recycle,
                bool local_only) {
   if (path.empty()) return false;
   if (!local_only && DataOnServer()) {
-    if (InStr(UCase(path), ".TMP") == 0 && Server_FileKill(path)) return true;
+    if (InStr(UCase(path), ".TMP") > 0) {
+      // A temporary database lies on the server only: the answer is
+      // whether it is gone from there.
+      const bool removed = RemoveServerTemporaryDatabase(path);
+      if (database) {
+        Err().Clear();
+        return removed;
+      }
+    } else if (Server_FileKill(path)) {
+      return true;
+    }
     recycle = false;  // the server's files never go to the recycle bin
+    ReportDeletionUnderServer(path);
     if (InStr(path, "~") == 0 && database &&
         InStr(UCase(path), UCase(GetTempVerzeichnis())) == 0) {
       return false;

@@ -19,7 +19,12 @@ namespace vx {
 // On a database server (unless `local_only`) the server's content of a
 // project file is deleted instead and `recycle` is cleared, also for the
 // caller; a database there is deleted in the file system only when it is
-// temporary (a path with "~", or in the temporary folder).
+// temporary (a path with "~", or in the temporary folder).  A path with
+// ".TMP" is a temporary database on the server (the structure copy's,
+// server_copy.h): its rows and entry go; with `database` that is all, and
+// the answer is whether the server holds nothing of it now.  In developer
+// mode a deletion that reaches the file system there is reported (in a
+// developer build with the developers' halt, StopInDebugger).
 bool UnserKill(const std::string& path, bool database, bool& recycle,
                bool local_only);
 

@@ -85,12 +85,9 @@ std::string UpperExtension(const std::string& path) {
 // column qualified by `table` ("TabMassen." or "").
 std::string KennVonGroup(std::string_view values, const std::string& table) {
   std::string group;
-  size_t start = 0;
-  while (start < values.size()) {
-    size_t end = values.find(';', start);
+  for (const std::string& value : SplitList(values)) {
     if (!group.empty()) group += " or ";
-    group += table + "KennVon = " + SqlText(values.substr(start, end - start));
-    start = end + 1;
+    group += table + "KennVon = " + SqlText(value);
   }
   return group;
 }
@@ -135,6 +132,21 @@ std::string GetDateiTyp(const std::string& path) {
   if (extension == ".VX3LV") return "LV";
   if (extension == ".VX3LB") return "LB";
   return "";
+}
+
+bool IsLvCompanion(const std::string& path) {
+  const std::string extension = UCase(Right(path, 6));
+  return extension == ".VX3L1" || extension == ".VX3LX" || extension == ".VX3LR";
+}
+
+std::vector<std::string> SplitList(std::string_view list) {
+  std::vector<std::string> names;
+  size_t start = 0;
+  for (size_t end; (end = list.find(';', start)) != std::string_view::npos; start = end + 1) {
+    if (end > start) names.emplace_back(list.substr(start, end - start));
+  }
+  if (start < list.size()) names.emplace_back(list.substr(start));
+  return names;
 }
 
 std::string GetProNrFromFile(const std::string& code, const std::string& name) {

@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vx {
 
@@ -67,6 +68,15 @@ bool IsStructureTemplateName(std::string_view file_name);
 // for ".VX3LV", "LB" for ".VX3LB" (extension compared without regard to
 // case), otherwise "".
 std::string GetDateiTyp(const std::string& path);
+
+// Whether `path` names a companion of an LV file (".VX3L1", ".VX3LX",
+// ".VX3LR", in any case); on a server it is a saved set (templates.h).
+bool IsLvCompanion(const std::string& path);
+
+// The names of a list that ends each name with ";" ("A;B;", as the table
+// lists are written), in order; empty names are left out, and a last name
+// without its ";" counts.
+std::vector<std::string> SplitList(std::string_view list);
 
 // The project number that the file name `name` of the kind `code` carries:
 // "PR" the name itself; "LV" and letters ("BR", unless the name begins with

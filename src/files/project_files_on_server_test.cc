@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/file_delete.h"
+#include "files/files_test_util.h"
 #include "files/project_file_exists.h"
 #include "files/server_file_store.h"
 #include "files/templates.h"
@@ -14,6 +15,7 @@
 #include "server/file_table.h"
 #include "files/server_files_test_util.h"
 #include "server/server_test_util.h"
+#include "support/fake_host.h"
 #include "support/installation.h"
 #include "vx_taluvek/error.h"
 
@@ -26,19 +28,8 @@ class ProjectFilesOnServerTest : public testing::ServerInstallationTest {
  protected:
   void SetUp() override {
     ServerInstallationTest::SetUp();
-    if (IsSkipped()) return;
-    testing::PgConnection owner = server_->Superuser();
-    lv_ = server::RegisterFile(owner.get(), kLv);
-    other_ = server::RegisterFile(owner.get(), kOtherLv);
-    for (int32_t vid : {lv_, lv_, other_}) {
-      Run("INSERT INTO tabmassen (vid, kennvon) VALUES (" + std::to_string(vid) + ", 'LV')");
-    }
+    if (!IsSkipped()) AddLvFiles();
   }
-
-
-  static constexpr const char* kLv = "T:\\P\\4711__01.VX3LV";
-  static constexpr const char* kOtherLv = "T:\\P\\4712__01.VX3LV";
-  int32_t lv_ = 0, other_ = 0;
 };
 
 TEST_F(ProjectFilesOnServerTest, AFileExistsWhenTheServerKnowsItOrItsProject) {
@@ -90,6 +81,83 @@ TEST_F(ProjectFilesOnServerTest, DeletingACompanionTakesItsSavedSet) {
   bool quick = false;
   EXPECT_TRUE(Uexist("T:\\P\\4711__01.VX3LX", false, false, quick));
   EXPECT_FALSE(Uexist("T:\\P\\4711__01.VX3L1", false, false, quick));
+
+  // A companion's name in small letters is one all the same.
+  VorlageSpeichern(kLv, "LV", "4711__01.vx3lr");
+  EXPECT_TRUE(UnserKill("T:\\P\\4711__01.vx3lr", false, recycle, false));
+  EXPECT_FALSE(VorlageExists("4711__01.vx3lr"));
+}
+
+// A temporary database of a server installation lies on the server only:
+// deleting it takes its rows and its entry, and nothing of another file.
+TEST_F(ProjectFilesOnServerTest, DeletingATemporaryDatabaseTakesItsRowsOnly) {
+  const std::string temporary = "C:\\TEMP\\~KV1A2B.TMP";
+  const int32_t vid = server::RegisterFile(server_->Superuser().get(), temporary);
+  Run("INSERT INTO tabmassen (vid, kennvon) VALUES (" + std::to_string(vid) + ", 'LV')");
+  bool recycle = true;
+  EXPECT_TRUE(UnserKill("c:\\temp\\~kv1a2b.tmp", true, recycle, false));
+  EXPECT_EQ(server::FileNumberOf(server_->Superuser().get(), temporary), 0);
+  EXPECT_EQ(Query("SELECT string_agg(vid::text, ',' ORDER BY vid) FROM tabmassen"),
+            std::to_string(lv_) + "," + std::to_string(lv_) + "," + std::to_string(other_));
+  // Gone already: still gone.
+  EXPECT_TRUE(UnserKill(temporary, true, recycle, false));
+  // ".TMP" that is no temporary database's ending deletes nothing and
+  // says so.
+  EXPECT_FALSE(UnserKill("T:\\A.TMP\\4711__01.VX3LV", true, recycle, false));
+  EXPECT_EQ(Query("SELECT count(*) FROM tabmassen"), "3");
+  EXPECT_FALSE(Err().IsSet());
+
+  // A removal that fails is not answered as done.
+  server::RegisterFile(server_->Superuser().get(), temporary);
+  inst_.WriteSettings("[Server]\nDatenbankArt=2\nVerbindung=host=/nonexistent dbname=x\n");
+  testing::RunInFreshThread([&] {
+    bool recycle_too = false;
+    EXPECT_FALSE(UnserKill(temporary, true, recycle_too, false));
+    EXPECT_FALSE(Err().IsSet());
+  });
+  EXPECT_NE(server::FileNumberOf(server_->Superuser().get(), temporary), 0);
+}
+
+// A deletion on a server installation that reaches the file system is
+// shown to developers; the file is deleted all the same.
+TEST_F(ProjectFilesOnServerTest, DevelopersAreToldOfDeletionsInTheFileSystem) {
+  testing::FakeHost host;
+  testing::MappedDrive drive(inst_);
+  testing::WriteFile(inst_.File("Tarvano32.lic"), "");  // developer mode
+  const std::string path = drive.Path("~KV1A2B.VX3LV");
+  const std::string text = path +
+                           "\n\nUnserkill unter SQL soll löschen???\n"
+                           "Warum ist nicht 'bDontLook4SQLTempTables' gesetzt?";
+  drive.MakeFile("~KV1A2B.VX3LV");
+  testing::RunInFreshThread([&] {
+    testing::EnterDesignMode();
+    bool recycle = true;
+    EXPECT_TRUE(UnserKill(path, false, recycle, false));
+    EXPECT_FALSE(recycle);
+  });
+  EXPECT_FALSE(std::filesystem::exists(drive.HostPath("~KV1A2B.VX3LV")));
+  ASSERT_EQ(host.message_boxes.size(), 1u);
+  EXPECT_EQ(host.message_boxes[0].prompt, text);
+  EXPECT_EQ(host.message_boxes[0].title, "IsDesign");
+
+  // Outside a developer build, only where the settings ask for it.
+  drive.MakeFile("~KV1A2B.VX3LV");
+  testing::RunInFreshThread([&] {
+    bool recycle = false;
+    EXPECT_TRUE(UnserKill(path, false, recycle, false));
+  });
+  EXPECT_EQ(host.message_boxes.size(), 1u);
+  inst_.WriteSettings("[Server]\nDatenbankArt=2\nVerbindung=" + server_->WorkerString() +
+                      "\n[Intern]\nAks4Setting=ENTWICKLUNG\n");
+  drive.MakeFile("~KV1A2B.VX3LV");
+  testing::RunInFreshThread([&] {
+    bool recycle = false;
+    EXPECT_TRUE(UnserKill(path, false, recycle, false));
+  });
+  EXPECT_FALSE(std::filesystem::exists(drive.HostPath("~KV1A2B.VX3LV")));
+  ASSERT_EQ(host.message_boxes.size(), 2u);
+  EXPECT_EQ(host.message_boxes[1].prompt, "vx_test\nbIstEntwicklung \n" + text);
+  EXPECT_EQ(host.message_boxes[1].title, "bIstEntwicklung");
 }
 
 }  // namespace

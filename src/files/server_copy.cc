@@ -1,33 +1,30 @@
 #include "files/server_copy.h"
 
 #include <libpq-fe.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
 #include <vector>
 
 #include "config/directories.h"
+#include "data/connections.h"
 #include "data/server_databases.h"
 #include "engine/pg_database.h"
+#include "files/file_delete.h"
 #include "files/file_set.h"
 #include "files/path_utils.h"
+#include "files/server_file_store.h"
+#include "files/temp_dir.h"
 #include "platform/text.h"
 #include "server/file_table.h"
 #include "server/pg_statement.h"
 #include "vx_taluvek/error.h"
+#include "vx_taluvek/host.h"
 
 namespace vx {
 
 namespace {
-
-// The names of a table list "A;B;" (the empty tail left out).
-std::vector<std::string> SplitTableList(const std::string& list) {
-  std::vector<std::string> names;
-  size_t start = 0;
-  for (size_t end; (end = list.find(';', start)) != std::string::npos; start = end + 1) {
-    if (end > start) names.push_back(list.substr(start, end - start));
-  }
-  if (start < list.size()) names.push_back(list.substr(start));
-  return names;
-}
 
 // The tables whose rows make up a file of kind `code` ("LV", "LB"): those
 // SavTables names for it, so that a table the suite adds to the kind is
@@ -93,6 +90,38 @@ void CopyTable(PGconn* connection, const std::string& name, const std::string& s
                                      table + " WHERE vid = " + std::to_string(source_vid)));
 }
 
+// The temporary file that carries a document from one name to another: a
+// name of this copy's own, so that a file the user keeps in the temporary
+// folder under the document's name (a letter written out to be edited) is
+// neither replaced nor deleted, and two copies at once do not share one.
+std::string PassingDocumentPath(const std::string& source) {
+  static std::atomic<uint32_t> counter{0};
+  char unique[32];
+  std::snprintf(unique, sizeof unique, "~KV%X_%X_", static_cast<unsigned>(getpid()),
+                static_cast<unsigned>(counter.fetch_add(1)));
+  return GetTempVerzeichnis() + unique + GetFileName(source);
+}
+
+// Copies the stored document of `source`'s name and type `type` to the
+// name of `target` by way of a temporary file, which is gone afterwards.
+ServerCopyResult CopyDocument(const std::string& source, const std::string& type,
+                              const std::string& target, bool replace_existing) {
+  std::string name = GetFileName(target);
+  // An empty name would store the document under the temporary file's.
+  if (name.empty()) return ServerCopyResult::kNoDocument;
+  if (!replace_existing && Server_FileExistsInVXFiles(target, type)) {
+    return ServerCopyResult::kTargetExisted;
+  }
+  const std::string passing = PassingDocumentPath(source);
+  if (Server_FileAuslagern(source, type, passing).empty()) return ServerCopyResult::kNoDocument;
+  if (Server_FileEinlagern(passing, type, name, true)) return ServerCopyResult::kCopied;
+  bool recycle = false;
+  UnserKill(passing, false, recycle, true);
+  // The store keeps its reason to itself: the target is missing.
+  Err().Set(kErrFileNotFound);
+  return ServerCopyResult::kFailed;
+}
+
 }  // namespace
 
 ServerCopyResult ServerFileCopy(const std::string& source, std::string& target,
@@ -100,9 +129,13 @@ ServerCopyResult ServerFileCopy(const std::string& source, std::string& target,
   if (source.empty() || source == "...") return ServerCopyResult::kNotHandled;
   std::string document_type;
   const std::string tables = GetTables_4SQL(source, document_type);
-  // Stored documents are copied in the file store; files without tables
-  // are no business of the server.
-  if (tables.empty()) return ServerCopyResult::kNotHandled;
+  // Stored documents are copied in the file store; other files without
+  // tables are no business of the server.
+  if (tables.empty()) {
+    return document_type.empty()
+               ? ServerCopyResult::kNotHandled
+               : CopyDocument(source, document_type, target, replace_existing);
+  }
   if (InStr(UCase(target), "\\~KV") > 0) {
     if (InStr(UCase(source), ".VX3") > 0 && InStr(UCase(source), "\\~KV") == 0) {
       target.clear();
@@ -125,20 +158,21 @@ ServerCopyResult ServerFileCopy(const std::string& source, std::string& target,
 
     const std::string code = GetDateiTyp(source);
     const std::vector<std::string> names =
-        code.empty() ? SplitTableList(tables) : SavedTablesOf(connection, code);
+        code.empty() ? SplitList(tables) : SavedTablesOf(connection, code);
     for (const std::string& name : names) {
       CopyTable(connection, name, source, target, source_vid, target_vid);
     }
     transaction.Commit();
     return ServerCopyResult::kCopied;
   } catch (const Error& e) {
+    if (IsDesign()) CurrentHost().MsgBox(e.description(), kSystemModal, "UFileCopy_4SQL Design");
     Err().Set(e);
     return ServerCopyResult::kFailed;
   }
 }
 
 bool UFileCopy_4SQL(const std::string& source, std::string& target) {
-  return ServerFileCopy(source, target, true) != ServerCopyResult::kNotHandled;
+  return ServerFileCopy(source, target, true) == ServerCopyResult::kCopied;
 }
 
 bool ServerStructureCopy(const std::string& target) {
@@ -158,12 +192,14 @@ bool InStructuresFolder(const std::string& path, bool exact_case) {
   return exact_case ? folder == structures : UCase(folder) == UCase(structures);
 }
 
-void RemoveServerTemporaryDatabase(const std::string& path) {
-  if (UCase(Right(path, 4)) != ".TMP") return;
+bool RemoveServerTemporaryDatabase(const std::string& path) {
+  if (UCase(Right(path, 4)) != ".TMP") return false;
   try {
     server::ForgetFile(dao::ServerConnection(ServerConnectionText()), path);
+    return true;
   } catch (const Error& e) {
     Err().Set(e);
+    return false;
   }
 }
 

@@ -12,8 +12,10 @@
 #include "engine/engine_test_util.h"
 #include "files/datei_operation.h"
 #include "files/file_copy.h"
+#include "files/files_test_util.h"
 #include "server/file_table.h"
 #include "server/server_test_util.h"
+#include "support/fake_host.h"
 #include "support/installation.h"
 #include "vx_taluvek/error.h"
 
@@ -123,12 +125,56 @@ TEST_F(ServerCopyTest, KeepsAnExistingTargetWhenAskedAndNeverLosesRows) {
   EXPECT_EQ(ServerFileCopy("T:\\P\\4799.VX3LV", nowhere, true), ServerCopyResult::kCopied);
   EXPECT_EQ(NumberOf(nowhere), 0);
 
-  // A failure in the middle rolls the whole copy back and is reported.
+  // A failure in the middle rolls the whole copy back and is reported, in
+  // a developer build with its description.
   Run("CREATE UNIQUE INDEX einmalig ON tabmassen (menge)");
+  testing::FakeHost host;
+  testing::EnterDesignMode();
   status = 0;
   UFileCopy(kLv, to, status, CopyFlags{});
   EXPECT_NE(status, kCopyDone);
   EXPECT_EQ(Rows("tabmassen", known, "menge"), "9");
+  ASSERT_EQ(host.message_boxes.size(), 1u);
+  EXPECT_EQ(host.message_boxes[0].title, "UFileCopy_4SQL Design");
+  EXPECT_NE(host.message_boxes[0].prompt.find("einmalig"), std::string::npos)
+      << host.message_boxes[0].prompt;
+  EXPECT_FALSE(UFileCopy_4SQL(kLv, to));
+  EXPECT_NE(Err().Number(), 0);
+}
+
+// A copy on a server installation that the server does not take is shown
+// to developers: the caller should have asked for the file system.
+TEST_F(ServerCopyTest, DevelopersAreToldOfCopiesTheServerDoesNotTake) {
+  testing::FakeHost host;
+  testing::WriteFile(inst_.File("Tarvano32.lic"), "");  // developer mode
+  inst_.WriteSettings("[Server]\nDatenbankArt=2\nVerbindung=" + server_->WorkerString() +
+                      "\n[Datei Verzeichnisse]\nSTRUKTUREN=T:\\S\\\n"
+                      "[Intern]\nAks4Setting=ENTWICKLUNG\n");
+  const std::string source = "t:\\s\\Alt\\Vorlage.txt";
+  std::string target = "T:\\P\\Vorlage.txt";
+  testing::RunInFreshThread([&] {
+    int32_t status = 0;
+    UFileCopy(source, target, status, CopyFlags{});
+    EXPECT_EQ(status, kCopyDone) << "a file of no kind is not copied on a server";
+  });
+  ASSERT_EQ(host.message_boxes.size(), 2u);
+  EXPECT_EQ(host.message_boxes[0].prompt,
+            "Hallo - Strukturen werden am Server kopiert - läuft da was schief?");
+  EXPECT_EQ(host.message_boxes[0].title, "bIstEntwicklung");
+  EXPECT_EQ(host.message_boxes[1].prompt,
+            "vx_test\nbIstEntwicklung \nUFileCopy unter server???\n"
+            "Warum ist nicht 'bDontLook4SQL' gesetzt?\n" + source + "\n" + target);
+  EXPECT_EQ(host.message_boxes[1].style, kSystemModal);
+
+  // A copy the server takes shows nothing.
+  host.message_boxes.clear();
+  testing::RunInFreshThread([&] {
+    int32_t status = 0;
+    std::string copy = "T:\\P\\4711__02.VX3LV";
+    UFileCopy(kLv, copy, status, CopyFlags{});
+    EXPECT_EQ(status, kCopyDone);
+  });
+  EXPECT_TRUE(host.message_boxes.empty());
 }
 
 TEST_F(ServerCopyTest, LeavesTemporaryTargetsAndDocumentsToOthers) {

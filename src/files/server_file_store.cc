@@ -1,8 +1,9 @@
 #include "files/server_file_store.h"
 
-#include <algorithm>
 #include <vector>
 
+#include "config/developer_mode.h"
+#include "config/error_dialog.h"
 #include "data/connections.h"
 #include "data/server_databases.h"
 #include "data/server_access.h"
@@ -16,6 +17,7 @@
 #include "files/uexist.h"
 #include "platform/text.h"
 #include "vx_taluvek/error.h"
+#include "vx_taluvek/host.h"
 
 namespace vx {
 
@@ -26,6 +28,11 @@ constexpr const char* kBlobField = "DateiBLOB";
 bool InServerMode() {
   int16_t kind = 0;
   return IsServerMode(kind);
+}
+
+// Developers are told of a call without a document type; the call goes on.
+void ReportEmptyType(const std::string& type, const char* message) {
+  if (type.empty() && IsDesign()) CurrentHost().MsgBox(message, kSystemModal, "IsDesign");
 }
 
 // The recordset of a stored document.  It reads the name and the type
@@ -61,7 +68,17 @@ bool Server_FileEinlagern(const std::string& path, const std::string& type,
                           std::string& stored_name, bool delete_afterwards) {
   if (!InServerMode()) return false;
   bool quick = false;
-  if (!Uexist(path, false, true, quick)) return false;
+  if (!Uexist(path, false, true, quick)) {
+    if (IsDesign()) CurrentHost().MsgBox("File nix da!", kSystemModal, "");
+    return false;
+  }
+  ReportEmptyType(type, "Server_FileEinlagern - Dateityp ist leer!");
+  // The suite's temporary copies ("~KVC...") have no place in the store.
+  // (The text is split where a compiler would read "??!" as a trigraph.)
+  if (bIstEntwicklung() && UCase(Left(stored_name, 4)) == "~KVC") {
+    CurrentHost().MsgBox("Server_FileEinlagern - temporäre Datei??" "?!", kSystemModal,
+                         "IstEntwicklung");
+  }
   if (stored_name.empty()) stored_name = GetFileName(path);
   const std::string name = stored_name;
   const bool stored = OnServerDatabase([&](DbHandle& db) {
@@ -87,7 +104,17 @@ bool Server_FileEinlagern(const std::string& path, const std::string& type,
 }
 
 bool Server_FileExistsInVXFiles(const std::string& path, const std::string& type) {
-  if (!InServerMode()) return false;
+  if (!InServerMode()) {
+    // Only the server's branches ask the store: a call outside them is a
+    // developer's mistake.
+    if (IsDesign()) {
+      CurrentHost().MsgBox("Sollte hier nicht drüberlaufen - Server_FileExistsInVXFiles",
+                           kSystemModal, "IsDesign");
+      StopInDebugger();
+    }
+    return false;
+  }
+  ReportEmptyType(type, "Server_FileEinlagern - Dateityp ist leer!");
   return OnServerDatabase([&](DbHandle& db) {
     auto rs = db->OpenRecordset(DocumentQuery(GetFileName(path), type));
     return rs->RecordCount() > 0;
@@ -97,6 +124,7 @@ bool Server_FileExistsInVXFiles(const std::string& path, const std::string& type
 std::string Server_FileAuslagern(const std::string& path, const std::string& type,
                                  const std::string& target) {
   if (!InServerMode()) return "";
+  ReportEmptyType(type, "Server_FileAuslagern - Dateityp ist leer!");
   std::string result;
   OnServerDatabase([&](DbHandle& db) {
     auto rs = db->OpenRecordset(DocumentQuery(GetFileName(path), type));
@@ -112,12 +140,10 @@ std::string Server_FileAuslagern(const std::string& path, const std::string& typ
 
 bool Server_FileKill(const std::string& path) {
   if (InStr(UCase(path), "\\~KV") != 0) return false;
-  for (const char* companion : {".VX3L1", ".VX3LX", ".VX3LR"}) {
-    if (Right(path, 6) == companion) {
-      std::string name = GetFileName(path);
-      VorlageLoeschen("LV", name);
-      return true;
-    }
+  if (IsLvCompanion(path)) {
+    std::string name = GetFileName(path);
+    VorlageLoeschen("LV", name);
+    return true;
   }
   std::string document_type;
   std::string tables = GetDateiTyp(path);
@@ -144,11 +170,7 @@ bool Server_FileKill(const std::string& path) {
         return true;
       });
     } else {
-      for (size_t start = 0; start < tables.size();) {
-        const size_t end = std::min(tables.find(';', start), tables.size());
-        if (end > start) names.push_back(tables.substr(start, end - start));
-        start = end + 1;
-      }
+      names = SplitList(tables);
     }
     for (const std::string& name : names) {
       ExecuteMitDb(path, AddKennFilter_4SQL(path, "Delete * from " + name), false, db,

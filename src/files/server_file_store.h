@@ -13,7 +13,10 @@ namespace vx {
 // it they change nothing and answer false or "".  They never raise and
 // leave no error pending: any failure (no server, no table, an unreadable
 // file) gives false or "".  Names and types may hold any character,
-// apostrophes included.
+// apostrophes included.  In a developer build (IsDesign) a call without a
+// type, a missing local file and a call outside server mode are shown in
+// message boxes, and in developer mode (bIstEntwicklung) storing one of the
+// suite's temporary copies ("~KVC..."); these never change an answer.
 
 // Stores the local file `path` as the document `stored_name` of type
 // `type` ("TEXTE", "ATX", "ETX", "LBSKIZZE" or the caller's own), replacing
@@ -40,9 +43,9 @@ std::string Server_FileAuslagern(const std::string& path, const std::string& typ
                                  const std::string& target);
 
 // Deletes the server-side content of the file `path`; true when it did:
-// the saved sets of an LV companion (".VX3L1", ".VX3LX", ".VX3LR"), the
-// rows of a project file's tables (the shared measurement tables only
-// where they belong to the file's kind), or a stored document.  False for
+// the saved sets of an LV companion (".VX3L1", ".VX3LX", ".VX3LR", in any
+// case), the rows of a project file's tables (the shared measurement
+// tables only where they belong to the file's kind), or a stored document.  False for
 // the suite's temporary files ("\~KV"), for a project file the server
 // cannot open and for a kind of file it holds no content of.  Called in
 // server mode only.  Never raises.

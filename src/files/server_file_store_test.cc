@@ -6,19 +6,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "data/connections.h"
 #include "engine/database.h"
 #include "engine/recordset.h"
+#include "files/file_copy.h"
 #include "files/file_delete.h"
 #include "files/files_test_util.h"
+#include "files/server_copy.h"
 #include "files/uexist.h"
 #include "files/server_files_test_util.h"
 #include "server/server_test_util.h"
+#include "support/fake_host.h"
 #include "support/installation.h"
 #include "support/test_support.h"
 #include "vx_taluvek/error.h"
@@ -45,6 +50,14 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
 }
 
 class ServerFileStoreTest : public testing::ServerInstallationTest {
@@ -189,6 +202,121 @@ TEST_F(ServerFileStoreTest, AFailedStoreLeavesThePreviousDocument) {
   EXPECT_EQ(Stored("Plan.PDF", "TEXTE"), "2");
   rs->Close();
   CloseDb(db);
+}
+
+// A copy of a letter on a server installation is a copy in the store: the
+// bytes travel through a temporary file of the copy's own, which is gone
+// afterwards, and a user's file of the letter's name in the temporary
+// folder is left alone.
+TEST_F(ServerFileStoreTest, CopyingALetterCopiesItsStoredDocument) {
+  drive_.MakeFile("temp\\Brief.VX3BR", "die eigene Fassung");
+  testing::ScopedEnv temp("TEMP", drive_.Path("temp"));
+  const std::string bytes = Bytes(70001, 3);
+  WriteFile(drive_.HostPath("Brief.VX3BR"), bytes);
+  std::string name;
+  ASSERT_TRUE(Server_FileEinlagern(drive_.Path("Brief.VX3BR"), "TEXTE", name, true));
+
+  std::string target = "T:\\Q\\O'Neil.VX3BR";
+  int32_t status = 0;
+  UFileCopy("T:\\P\\Brief.VX3BR", target, status, CopyFlags{});
+  EXPECT_EQ(status, kCopyDone);
+  EXPECT_EQ(Server_FileAuslagern("O'Neil.VX3BR", "TEXTE", drive_.Path("kopie")), "1");
+  EXPECT_TRUE(ReadFile(drive_.HostPath("kopie")) == bytes);
+  EXPECT_EQ(Stored("Brief.VX3BR", "TEXTE"), std::to_string(bytes.size()));
+  EXPECT_EQ(FilesIn(drive_.HostPath("temp")), std::vector<std::string>{"Brief.VX3BR"});
+  EXPECT_EQ(ReadFile(drive_.HostPath("temp/Brief.VX3BR")), "die eigene Fassung");
+  EXPECT_FALSE(std::filesystem::exists(drive_.HostPath("Q"))) << "nothing in the file system";
+
+  // check_target keeps an existing document; without it the copy replaces.
+  WriteFile(drive_.HostPath("anders"), "anders");
+  name = "Anders.VX3BR";
+  ASSERT_TRUE(Server_FileEinlagern(drive_.Path("anders"), "TEXTE", name, false));
+  CopyFlags check;
+  check.check_target = true;
+  UFileCopy("T:\\P\\Anders.VX3BR", target, status, check);
+  EXPECT_EQ(status, kCopyTargetExisted);
+  EXPECT_EQ(Stored("O'Neil.VX3BR", "TEXTE"), std::to_string(bytes.size()));
+  status = 0;
+  std::string again = target;
+  EXPECT_TRUE(UFileCopy_4SQL("T:\\P\\Anders.VX3BR", again));
+  EXPECT_EQ(Stored("O'Neil.VX3BR", "TEXTE"), "6");
+}
+
+// A copy that cannot be made is never answered as one: neither when the
+// store lacks the document nor when storing the copy fails.
+TEST_F(ServerFileStoreTest, AFailedLetterCopyIsReportedAndLeavesNothing) {
+  testing::ScopedEnv temp("TEMP", drive_.Path("temp"));
+  drive_.MakeFolder("temp");
+  std::string target = "T:\\Q\\Kopie.VX3BR";
+  int32_t status = 0;
+  UFileCopy("T:\\P\\Fehlt.VX3BR", target, status, CopyFlags{});
+  EXPECT_EQ(status, kErrFileNotFound);
+  EXPECT_FALSE(UFileCopy_4SQL("T:\\P\\Fehlt.VX3BR", target));
+  EXPECT_EQ(Stored("Kopie.VX3BR", "TEXTE"), "none");
+
+  WriteFile(drive_.HostPath("Brief.VX3BR"), "Brief");
+  std::string name;
+  ASSERT_TRUE(Server_FileEinlagern(drive_.Path("Brief.VX3BR"), "TEXTE", name, false));
+  Run("CREATE FUNCTION nein() RETURNS trigger LANGUAGE plpgsql AS "
+      "$$BEGIN RAISE EXCEPTION 'nein'; END$$");
+  Run("CREATE TRIGGER nein BEFORE INSERT ON vxfiles FOR EACH ROW "
+      "WHEN (NEW.dateiname = 'Kaputt.VX3BR') EXECUTE FUNCTION nein()");
+  target = "T:\\Q\\Kaputt.VX3BR";
+  status = 0;
+  UFileCopy("T:\\P\\Brief.VX3BR", target, status, CopyFlags{});
+  EXPECT_EQ(status, kErrFileNotFound);
+  EXPECT_FALSE(UFileCopy_4SQL("T:\\P\\Brief.VX3BR", target));
+  EXPECT_EQ(Err().Number(), kErrFileNotFound);
+  Err().Clear();
+  EXPECT_EQ(Stored("Kaputt.VX3BR", "TEXTE"), "none");
+  EXPECT_EQ(Stored("Brief.VX3BR", "TEXTE"), "5");
+  EXPECT_TRUE(FilesIn(drive_.HostPath("temp")).empty()) << "no temporary file left";
+}
+
+// The developers' diagnostics of the store show, and change no answer.
+TEST_F(ServerFileStoreTest, DevelopersAreToldOfDoubtfulCalls) {
+  testing::FakeHost host;
+  testing::WriteFile(inst_.File("Tarvano32.lic"), "");  // developer mode
+  WriteFile(drive_.HostPath("a.VX3BR"), "a");
+  const std::string local = drive_.Path("a.VX3BR");
+  using Box = testing::FakeHost::MessageBox;
+  auto last = [&] { return host.message_boxes.empty() ? Box{} : host.message_boxes.back(); };
+  testing::RunInFreshThread([&] {
+    testing::EnterDesignMode();
+    std::string name;
+    EXPECT_FALSE(Server_FileEinlagern(drive_.Path("fehlt"), "TEXTE", name, false));
+    EXPECT_EQ(last().prompt, "File nix da!");
+
+    EXPECT_TRUE(Server_FileEinlagern(local, "", name, false));
+    EXPECT_EQ(last().prompt, "Server_FileEinlagern - Dateityp ist leer!");
+    EXPECT_EQ(last().title, "IsDesign");
+    EXPECT_EQ(last().style, kSystemModal);
+    host.message_boxes.clear();
+    EXPECT_TRUE(Server_FileExistsInVXFiles(local, ""));
+    EXPECT_EQ(last().prompt, "Server_FileEinlagern - Dateityp ist leer!");
+    EXPECT_EQ(Server_FileAuslagern(local, "", drive_.Path("b")), "1");
+    EXPECT_EQ(last().prompt, "Server_FileAuslagern - Dateityp ist leer!");
+
+    name = "~kvc1A.VX3BR";
+    EXPECT_TRUE(Server_FileEinlagern(local, "TEXTE", name, false));
+    EXPECT_EQ(last().prompt, "Server_FileEinlagern - temporäre Datei??" "?!");
+    EXPECT_EQ(last().title, "IstEntwicklung");
+    EXPECT_EQ(Stored("~kvc1A.VX3BR", "TEXTE"), "1");
+    EXPECT_EQ(host.message_boxes.size(), 3u);
+  });
+
+  // Outside server mode the store is never to be asked: developers halt
+  // there (in the debugger only), and the caller's process goes on.
+  inst_.WriteSettings("[Server]\nDatenbankArt=1\n");
+  host.message_boxes.clear();
+  testing::RunInFreshThread([&] {
+    EXPECT_FALSE(Server_FileExistsInVXFiles(local, "TEXTE"));
+    EXPECT_TRUE(host.message_boxes.empty()) << "outside a developer build nothing shows";
+    testing::EnterDesignMode();
+    EXPECT_FALSE(Server_FileExistsInVXFiles(local, "TEXTE"));
+    EXPECT_EQ(last().prompt, "Sollte hier nicht drüberlaufen - Server_FileExistsInVXFiles");
+    EXPECT_EQ(last().title, "IsDesign");
+  });
 }
 
 }  // namespace

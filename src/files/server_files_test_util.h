@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "server/file_table.h"
 #include "server/server_test_util.h"
 #include "support/installation.h"
 
@@ -29,6 +30,21 @@ class ServerInstallationTest : public ::testing::Test {
   std::string Query(const std::string& sql) {
     return server::RunForValue(server_->Superuser().get(), sql);
   }
+
+  // Two LV files on the server: kLv with two rows of its kind in TabMassen,
+  // kOtherLv with one, so that a test sees one file's rows go or stay and
+  // the other's untouched.
+  void AddLvFiles() {
+    lv_ = server::RegisterFile(server_->Superuser().get(), kLv);
+    other_ = server::RegisterFile(server_->Superuser().get(), kOtherLv);
+    for (int32_t vid : {lv_, lv_, other_}) {
+      Run("INSERT INTO tabmassen (vid, kennvon) VALUES (" + std::to_string(vid) + ", 'LV')");
+    }
+  }
+
+  static constexpr const char* kLv = "T:\\P\\4711__01.VX3LV";
+  static constexpr const char* kOtherLv = "T:\\P\\4712__01.VX3LV";
+  int32_t lv_ = 0, other_ = 0;
 
   PgCluster* cluster_ = nullptr;
   std::unique_ptr<server::TestServerDatabase> server_;

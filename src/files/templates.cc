@@ -66,29 +66,37 @@ DbHandle OpenQuietly(const std::string& path) {
 
 }  // namespace
 
-void VorlageSpeichern(const std::string& source, const std::string& kind,
+bool VorlageSpeichern(const std::string& source, const std::string& kind,
                       const std::string& name) {
-  if (!InServerMode()) return;
+  if (!InServerMode()) return false;
   DbHandle file;
   DbHandle server;
+  bool saved = false;
   try {
     if (!IsPlainName(kind)) Raise(5);
     file = OpenQuietly(source);
     const int32_t vid = file->VID();
     server = OpenQuietly(kServerDatabaseName);
-    server->Execute("Insert into Vorlagen (Filename, Typ) VALUES (" + SqlText(name) + ", " +
-                    SqlText(kind) + ")");
-    for (const std::string& table : SavedTables(server, kind)) {
-      server->Execute("@Insert Into SAV" + kind + "__" + table + " Select *, " +
-                      SqlText(name) + " As SicherungsName From " + table +
-                      " Where VID=" + std::to_string(vid));
-    }
+    server->InTransaction([&] {
+      server->Execute("Insert into Vorlagen (Filename, Typ) VALUES (" + SqlText(name) + ", " +
+                      SqlText(kind) + ")");
+      // Rows of file number 0 belong to no file: a source the server does
+      // not know is saved as a set without rows.
+      if (vid == 0) return;
+      for (const std::string& table : SavedTables(server, kind)) {
+        server->Execute("@Insert Into SAV" + kind + "__" + table + " Select *, " +
+                        SqlText(name) + " As SicherungsName From " + table +
+                        " Where VID=" + std::to_string(vid));
+      }
+    });
+    saved = true;
   } catch (const Error&) {
-    // The set stays as far as it got.
+    // The transaction took back what it had written: no half set.
   }
   CloseDb(file);
   CloseDb(server);
   Err().Clear();
+  return saved;
 }
 
 bool VorlageExists(const std::string& name) {

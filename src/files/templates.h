@@ -16,8 +16,11 @@ namespace vx {
 
 // Saves the rows of the file `source` in the tables of kind `kind` ("LV",
 // "LB") as the set `name`: a Vorlagen row and, for each of the kind's
-// tables, a copy of the file's rows tagged with `name`.
-void VorlageSpeichern(const std::string& source, const std::string& kind,
+// tables, a copy of the file's rows tagged with `name`; a source the
+// server does not know gives a set without rows.  One transaction: true
+// when the whole set was saved; after a failure (a saved table missing or
+// unlike its table) nothing of it is there.
+bool VorlageSpeichern(const std::string& source, const std::string& kind,
                       const std::string& name);
 
 // Whether a template of the name `name` is saved (a row of Vorlagen with

@@ -8,8 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "server/file_table.h"
+#include "files/file_copy.h"
 #include "files/server_files_test_util.h"
+#include "server/file_table.h"
 #include "server/server_test_util.h"
 #include "support/installation.h"
 #include "vx_taluvek/error.h"
@@ -23,19 +24,8 @@ class TemplatesTest : public testing::ServerInstallationTest {
  protected:
   void SetUp() override {
     ServerInstallationTest::SetUp();
-    if (IsSkipped()) return;
-    testing::PgConnection owner = server_->Superuser();
-    lv_ = server::RegisterFile(owner.get(), kLv);
-    const int32_t other = server::RegisterFile(owner.get(), "T:\\P\\4712__01.VX3LV");
-    for (int32_t vid : {lv_, lv_, other}) {
-      server::RunStatement(owner.get(), "INSERT INTO tabmassen (vid, kennvon) VALUES (" +
-                                            std::to_string(vid) + ", 'LV')");
-    }
+    if (!IsSkipped()) AddLvFiles();
   }
-
-
-  static constexpr const char* kLv = "T:\\P\\4711__01.VX3LV";
-  int32_t lv_ = 0;
 };
 
 TEST_F(TemplatesTest, ASavedSetHoldsTheFilesRowsUnderItsName) {
@@ -55,6 +45,64 @@ TEST_F(TemplatesTest, ASavedSetHoldsTheFilesRowsUnderItsName) {
   VorlageSpeichern(kLv, "LV\"; --", "boese");
   EXPECT_FALSE(VorlageExists("boese"));
   EXPECT_FALSE(Err().IsSet());
+}
+
+// A set is saved whole or not at all.
+TEST_F(TemplatesTest, AFailureWhileSavingLeavesNoPartOfTheSet) {
+  // A table of the kind whose saved table is missing: the rows of the
+  // tables before it were written already when it fails.
+  Run("CREATE TABLE zusatz (vid integer)");
+  Run("INSERT INTO savtables (kennung, tabname) VALUES ('LV', 'Zusatz')");
+  EXPECT_FALSE(VorlageSpeichern(kLv, "LV", "4711__01.VX3L1"));
+  EXPECT_FALSE(VorlageExists("4711__01.VX3L1"));
+  EXPECT_EQ(Query("SELECT count(*) FROM savlv__tabmassen"), "0");
+  EXPECT_FALSE(Err().IsSet());
+
+  // A saved table unlike its table fails the same way.
+  Run("DELETE FROM savtables WHERE tabname = 'Zusatz'");
+  Run("ALTER TABLE savlv__zeitdoku ADD COLUMN extra integer NOT NULL");
+  Run("INSERT INTO zeitdoku (vid) VALUES (" + std::to_string(lv_) + ")");
+  EXPECT_FALSE(VorlageSpeichern(kLv, "LV", "4711__01.VX3L1"));
+  EXPECT_EQ(Query("SELECT count(*) FROM vorlagen"), "0");
+  EXPECT_EQ(Query("SELECT count(*) FROM savlv__tabmassen"), "0");
+
+  Run("ALTER TABLE savlv__zeitdoku DROP COLUMN extra");
+  EXPECT_TRUE(VorlageSpeichern(kLv, "LV", "4711__01.VX3L1"));
+  EXPECT_EQ(Query("SELECT count(*) FROM savlv__tabmassen"), "2");
+}
+
+// On a server an LV file's companions are saved sets: a copy of one saves
+// the source's rows as the set the target names, and makes no file.
+TEST_F(TemplatesTest, CopyingACompanionSavesASet) {
+  const std::string companion = "T:\\P\\4711__01.VX3L1";
+  const int32_t vid = server::RegisterFile(server_->Superuser().get(), companion);
+  Run("INSERT INTO tabmassen (vid, kennvon) VALUES (" + std::to_string(vid) + ", 'LV')");
+  std::string target = "T:\\Q\\4711__02.vx3lx";
+  int32_t status = 0;
+  UFileCopy("t:\\p\\4711__01.vx3l1", target, status, CopyFlags{});
+  EXPECT_EQ(status, kCopyDone);
+  EXPECT_EQ(Query("SELECT string_agg(filename || '/' || typ, ',') FROM vorlagen"),
+            "4711__02.vx3lx/LV");
+  EXPECT_EQ(Query("SELECT string_agg(vid || '/' || sicherungsname, ',') FROM savlv__tabmassen"),
+            std::to_string(vid) + "/4711__02.vx3lx");
+  EXPECT_EQ(server::FileNumberOf(server_->Superuser().get(), target), 0);
+
+  // A companion the server does not know saves an empty set, never the
+  // rows that belong to no file.
+  Run("INSERT INTO tabmassen (vid, kennvon) VALUES (0, 'LV')");
+  target = "T:\\Q\\4711__03.VX3L1";
+  UFileCopy("T:\\P\\4799__01.VX3L1", target, status, CopyFlags{});
+  EXPECT_EQ(status, kCopyDone);
+  EXPECT_TRUE(VorlageExists("4711__03.VX3L1"));
+  EXPECT_EQ(Query("SELECT count(*) FROM savlv__tabmassen WHERE sicherungsname = '4711__03.VX3L1'"),
+            "0");
+
+  // A set that cannot be saved is reported.
+  Run("DROP TABLE savlv__tabmassen");
+  target = "T:\\Q\\4711__04.VX3LR";
+  UFileCopy(companion, target, status, CopyFlags{});
+  EXPECT_EQ(status, kErrFileNotFound);
+  EXPECT_FALSE(VorlageExists("4711__04.VX3LR"));
 }
 
 TEST_F(TemplatesTest, NamesWithApostrophesAreSavedFoundAndDeleted) {

@@ -7,6 +7,7 @@
 #include "config/error_dialog.h"
 #include "data/connections.h"
 #include "files/dir_listing.h"
+#include "files/file_set.h"
 #include "files/path_utils.h"
 #include "files/project_file_exists.h"
 #include "files/server_file_store.h"
@@ -88,9 +89,7 @@ bool ExistsOnServer(const std::string& path, bool quick) {
   if (kind == ".VX3BR") return Server_FileExistsInVXFiles(path, "TEXTE");
   if (kind == ".VX3AT") return Server_FileExistsInVXFiles(path, "ATX");
   if (kind == ".VX3ET") return Server_FileExistsInVXFiles(path, "ETX");
-  if (kind == ".VX3L1" || kind == ".VX3LX" || kind == ".VX3LR") {
-    return VorlageExists(GetFileName(path));
-  }
+  if (IsLvCompanion(path)) return VorlageExists(GetFileName(path));
   FileNameParts parts = SplitFileName(path);
   const std::string file = UCase(parts.file);
   if (file == "ADRESSEN.VX3DB" || file == "PROJEKT.VX3DB" ||
