@@ -184,6 +184,10 @@ CREATE TABLE IF NOT EXISTS VXFiles (
   DateiBLOB bytea,
   PRIMARY KEY (Dateiname, Dateityp)
 );
+-- Kept uncompressed: documents are read out piece by piece, and a piece
+-- of a compressed value costs decompressing everything before it.  Most
+-- office documents and PDFs are compressed already.
+ALTER TABLE VXFiles ALTER COLUMN DateiBLOB SET STORAGE EXTERNAL;
 
 -- Named table sets (templates, backups) and the tables each kind saves.
 CREATE TABLE IF NOT EXISTS Vorlagen (

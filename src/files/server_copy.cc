@@ -39,28 +39,12 @@ std::vector<std::string> SavedTablesOf(PGconn* connection, const std::string& co
   return names;
 }
 
-// The columns of `table` (a quoted name) that a copy writes, in the
-// table's order; none when the server has no such table.  Generated
-// columns compute themselves.
-std::vector<std::string> CopiedColumnsOf(PGconn* connection, const std::string& table) {
-  server::PgResult result = server::RunStatement(
-      connection,
-      "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass($1) "
-      "AND attnum > 0 AND NOT attisdropped AND attgenerated = '' ORDER BY attnum",
-      {table});
-  std::vector<std::string> columns;
-  for (int row = 0; row < PQntuples(result.get()); ++row) {
-    columns.emplace_back(PQgetvalue(result.get(), row, 0));
-  }
-  return columns;
-}
-
 // Replaces the target's rows of `name` by the source's, narrowed to the
 // rows of each file's kind.
 void CopyTable(PGconn* connection, const std::string& name, const std::string& source,
                const std::string& target, int32_t source_vid, int32_t target_vid) {
   const std::string table = server::QuoteIdentifier(connection, LCase(name));
-  const std::vector<std::string> columns = CopiedColumnsOf(connection, table);
+  const std::vector<std::string> columns = server::WritableColumnsOf(connection, name);
   bool has_vid = false;
   std::string into, from;
   for (const std::string& column : columns) {

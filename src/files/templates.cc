@@ -6,9 +6,12 @@
 #include "data/connections.h"
 #include "data/server_databases.h"
 #include "data/sql_text.h"
+#include "engine/dao_errors.h"
 #include "engine/database.h"
+#include "engine/pg_database.h"
 #include "engine/recordset.h"
 #include "platform/text.h"
+#include "server/pg_statement.h"
 #include "vx_taluvek/error.h"
 
 namespace vx {
@@ -59,6 +62,21 @@ std::string LikePatternOf(std::string_view name) {
   return pattern;
 }
 
+// The column list and the selection of an insert that saves the rows of
+// `table` as the set `name`: each column by its name, since a column
+// added to the table later stands after SicherungsName in the saved
+// table.
+std::string SavedRowsOf(PGconn* connection, const std::string& table,
+                        const std::string& name) {
+  std::string columns;
+  for (const std::string& column : server::WritableColumnsOf(connection, table)) {
+    columns += server::QuoteIdentifier(connection, column) + ", ";
+  }
+  if (columns.empty()) dao::RaiseDao(dao::kErrTableNotFound, {table});
+  return " (" + columns + "SicherungsName) Select " + columns + SqlText(name) + " From " +
+         table;
+}
+
 DbHandle OpenQuietly(const std::string& path) {
   Variant connect(kBareConnect);
   return OpenDb(path, false, Variant(false), connect, true);
@@ -83,10 +101,11 @@ bool VorlageSpeichern(const std::string& source, const std::string& kind,
       // Rows of file number 0 belong to no file: a source the server does
       // not know is saved as a set without rows.
       if (vid == 0) return;
+      PGconn* catalogue = dao::ServerConnection(ServerConnectionText());
       for (const std::string& table : SavedTables(server, kind)) {
-        server->Execute("@Insert Into SAV" + kind + "__" + table + " Select *, " +
-                        SqlText(name) + " As SicherungsName From " + table +
-                        " Where VID=" + std::to_string(vid));
+        server->Execute("@Insert Into SAV" + kind + "__" + table +
+                        SavedRowsOf(catalogue, table, name) + " Where VID=" +
+                        std::to_string(vid));
       }
     });
     saved = true;

@@ -71,6 +71,18 @@ TEST_F(TemplatesTest, AFailureWhileSavingLeavesNoPartOfTheSet) {
   EXPECT_EQ(Query("SELECT count(*) FROM savlv__tabmassen"), "2");
 }
 
+// A column the suite adds to a table later, and to its saved table, stands
+// after SicherungsName there: the rows are saved column by name.
+TEST_F(TemplatesTest, AColumnAddedLaterIsSavedUnderItsName) {
+  Run("ALTER TABLE tabmassen ADD COLUMN nachtrag varchar(20)");
+  Run("ALTER TABLE savlv__tabmassen ADD COLUMN nachtrag varchar(20)");
+  Run("UPDATE tabmassen SET nachtrag = 'spät' WHERE vid = " + std::to_string(lv_));
+  EXPECT_TRUE(VorlageSpeichern(kLv, "LV", "4711__01.VX3L1"));
+  EXPECT_EQ(Query("SELECT string_agg(DISTINCT nachtrag || '/' || sicherungsname, ',') "
+                  "FROM savlv__tabmassen"),
+            "spät/4711__01.VX3L1");
+}
+
 // On a server an LV file's companions are saved sets: a copy of one saves
 // the source's rows as the set the target names, and makes no file.
 TEST_F(TemplatesTest, CopyingACompanionSavesASet) {

@@ -1,5 +1,6 @@
 #include "server/pg_statement.h"
 
+#include "platform/text.h"
 #include "vx_taluvek/error.h"
 
 namespace vx::server {
@@ -63,6 +64,19 @@ std::string QuoteIdentifier(PGconn* connection, const std::string& name) {
   std::string text(quoted);
   PQfreemem(quoted);
   return text;
+}
+
+std::vector<std::string> WritableColumnsOf(PGconn* connection, const std::string& table) {
+  PgResult result = RunStatement(
+      connection,
+      "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass($1) "
+      "AND attnum > 0 AND NOT attisdropped AND attgenerated = '' ORDER BY attnum",
+      {QuoteIdentifier(connection, LCase(table))});
+  std::vector<std::string> columns;
+  for (int row = 0; row < PQntuples(result.get()); ++row) {
+    columns.emplace_back(PQgetvalue(result.get(), row, 0));
+  }
+  return columns;
 }
 
 }  // namespace vx::server

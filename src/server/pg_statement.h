@@ -53,6 +53,11 @@ class PgTransaction {
 // `name` quoted as an identifier for a statement.
 std::string QuoteIdentifier(PGconn* connection, const std::string& name);
 
+// The columns of `table` (an unquoted name, found without regard to case)
+// that a statement may write, in the table's order: generated and dropped
+// columns are left out.  None when the server has no such table.
+std::vector<std::string> WritableColumnsOf(PGconn* connection, const std::string& table);
+
 }  // namespace vx::server
 
 #endif  // VX_SERVER_PG_STATEMENT_H_
