@@ -26,8 +26,15 @@ std::string ServerConnectionText() {
 
 bool IsWholeServerDatabase(const std::string& file_name) {
   const std::string name = GetFileName(file_name);
-  return EqualsNoCase(name, kServerDatabaseName) || EqualsNoCase(name, kLanguageDbName) ||
-         IsSharedDatabaseName(name);
+  if (EqualsNoCase(name, kServerDatabaseName) || EqualsNoCase(name, kLanguageDbName)) {
+    return true;
+  }
+  // The standard-text contents and the element catalogue have tables of
+  // their own kind, which are copied and deleted by file number: like a
+  // project file they are known by their path.
+  std::string document_type;
+  return IsSharedDatabaseName(name) &&
+         !(UCase(Right(name, 6)) == ".VX3DB" && !GetTables_4SQL(name, document_type).empty());
 }
 
 DbHandle OpenServerDb(const std::string& file_name, bool read_only) {

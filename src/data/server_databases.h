@@ -3,7 +3,8 @@
 //
 // The placeholder "Dummy.VX3DB" and the shared databases (PROJEKT.VX3DB,
 // USER.VX3DB, the language database, ...) stand for the whole server
-// database; any other path for the rows of the file the server's table of
+// database, except those with tables of a kind of their own (LBINHALT,
+// ELKAT); any other path for the rows of the file the server's table of
 // files gives that path, or for no rows when the server does not know it
 // (its VID is then 0).  The server is the one the settings file's
 // [Server] Verbindung reaches, a libpq connection text without password

@@ -79,6 +79,11 @@ TEST_F(ServerDatabasesTest, AFilesObjectKnowsItsNumberAndSeesOnlyItsRows) {
     auto every = all->OpenRecordset("SELECT Count(*) FROM TabMassen");
     EXPECT_EQ(CLng(every->Fields()[0].Value()), 3) << whole;
   }
+  // The standard-text contents have tables of their own kind: a file, known
+  // by its path, like a project file.
+  const int32_t contents = server::RegisterFile(server_->Worker().get(), "T:\\D\\LBINHALT.VX3DB");
+  EXPECT_EQ(Open("t:\\d\\lbinhalt.vx3db")->VID(), contents);
+
   // A file the server does not know: number 0, and no rows.
   DbHandle unknown = Open("T:\\P\\9999.VX3LV");
   EXPECT_EQ(unknown->VID(), 0);
