@@ -414,5 +414,37 @@ TEST_F(ServerBefehlTest, EinrichtenMitServerLoadsTheSharedDataOntoAnEmptyDatabas
   EXPECT_NE(err_.str().find("Warnung"), std::string::npos);
 }
 
+// The project commands on a server installation: what they show, change,
+// lock and make lies in the server's Projekt table.
+TEST_F(ServerBefehlTest, TheProjectCommandsWorkOnTheServer) {
+  VX_PG_CLUSTER_OR_SKIP(cluster);
+  const std::string database = cluster->NewDatabase();
+  ASSERT_EQ(Run({"einrichten", home(), "--beispiel", "--server",
+                 cluster->ConnectionString(database)}),
+            0)
+      << err_.str();
+  PgConnection server = cluster->Connect(database);
+  auto column = [&](const std::string& sql) { return server::RunForValue(server.get(), sql); };
+
+  ASSERT_EQ(Run({"projekt", "zeigen", "O'Neil"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("O'Neil"), std::string::npos) << out_.str();
+  ASSERT_EQ(Run({"projekt", "setzen", "4711", "ProBez=Schule Süd"}), 0) << err_.str();
+  EXPECT_EQ(column("SELECT ProBez FROM Projekt WHERE ProNr = '4711'"), "Schule Süd");
+
+  ASSERT_EQ(Run({"projekt", "sperren", "4711"}), 0) << err_.str();
+  EXPECT_EQ(column("SELECT SatzLockKZ FROM Projekt WHERE ProNr = '4711'"), "-1");
+  EXPECT_EQ(Run({"projekt", "setzen", "4711", "ProBez=Nord"}), 1);
+  EXPECT_EQ(column("SELECT ProBez FROM Projekt WHERE ProNr = '4711'"), "Schule Süd");
+  ASSERT_EQ(Run({"projekt", "entsperren", "4711"}), 0) << err_.str();
+  EXPECT_EQ(column("SELECT SatzLockKZ FROM Projekt WHERE ProNr = '4711'"), "0");
+
+  ASSERT_EQ(Run({"projekt", "neu", "4712"}), 0) << err_.str();
+  ASSERT_EQ(Run({"projekt", "liste"}), 0) << err_.str();
+  for (const char* number : {"4711", "4712", "O'Neil"}) {
+    EXPECT_NE(out_.str().find(number), std::string::npos) << out_.str();
+  }
+  EXPECT_EQ(column("SELECT count(*) FROM Projekt"), "3");
+}
+
 }  // namespace
 }  // namespace vx::cli
