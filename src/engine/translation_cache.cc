@@ -20,6 +20,11 @@ bool IsLiteral(const Token& t) {
 
 // The number of case forms of a text literal, 0 when it has too many.
 size_t CaseFormCount(const Token& t) {
+  // Letters beyond ASCII are what have forms of their own: an ASCII text
+  // is its only form (the common case, worth sparing the list).
+  bool ascii = true;
+  for (char c : t.text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return 1;
   const std::optional<std::vector<std::string>> forms = LiteralCaseForms(t);
   return forms ? forms->size() : 0;
 }
@@ -44,10 +49,10 @@ struct Shape {
   std::vector<LiteralUse> literals;
 };
 
-// The shape of a statement: each token's kind, whether blanks come before
-// it, and its text, but only the sort of a literal.
-std::string ShapeOf(const std::vector<Token>& tokens) {
-  std::string shape;
+// The shape of a statement, made in `shape`: each token's kind, whether
+// blanks come before it, and its text, but only the sort of a literal.
+void MakeShape(const std::vector<Token>& tokens, std::string& shape) {
+  shape.clear();
   for (const Token& t : tokens) {
     shape += static_cast<char>('a' + static_cast<int>(t.kind));
     shape += t.space_before ? ' ' : '.';
@@ -59,7 +64,6 @@ std::string ShapeOf(const std::vector<Token>& tokens) {
       shape += t.text;
     }
   }
-  return shape;
 }
 
 // How the literals of `tokens` made the parameters of `translation`;
@@ -141,9 +145,11 @@ bool FillParameters(const Shape& shape, const std::vector<Token>& tokens,
 }  // namespace
 
 TranslatedStatement TranslateForFile(std::string_view sql) {
+  if (sql.size() > kLongestKept) return TranslateStatement(sql);
   thread_local std::unordered_map<std::string, Shape> kept;
+  thread_local std::string shape;  // grown once, not per statement
   std::vector<Token> tokens = Tokenize(sql);
-  std::string shape = ShapeOf(tokens);
+  MakeShape(tokens, shape);
   if (auto found = kept.find(shape); found != kept.end()) {
     TranslatedStatement translated = found->second.translation;
     if (FillParameters(found->second, tokens, translated.parameters)) {
@@ -156,7 +162,7 @@ TranslatedStatement TranslateForFile(std::string_view sql) {
   if (std::optional<std::vector<LiteralUse>> uses =
           LiteralUses(tokens, translated, origins)) {
     if (kept.size() >= kKeptShapes) kept.clear();
-    kept.insert_or_assign(std::move(shape), Shape{translated, std::move(*uses)});
+    kept.insert_or_assign(shape, Shape{translated, std::move(*uses)});
   }
   return translated;
 }

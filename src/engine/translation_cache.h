@@ -35,6 +35,9 @@ TranslatedStatement TranslateForFile(std::string_view sql);
 
 // The number of shapes a thread keeps; beyond it the kept ones are dropped.
 inline constexpr size_t kKeptShapes = 64;
+// Longer statements are translated each time: they seldom come twice (an
+// INSERT of many written values), and each kept one holds its length.
+inline constexpr size_t kLongestKept = 4096;
 
 }  // namespace vx::dao
 

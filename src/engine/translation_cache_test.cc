@@ -114,7 +114,7 @@ TEST(EngineTranslationCache, BlanksAndSpellingMakeOtherShapes) {
   });
 }
 
-TEST(EngineTranslationCache, KeepsNoMoreThanItsShapes) {
+TEST(EngineTranslationCache, KeepsNoMoreThanItsShapesNorLongStatements) {
   std::vector<std::string> statements;
   for (size_t round = 0; round < 2; ++round) {
     for (size_t i = 0; i <= kKeptShapes; ++i) {
@@ -122,6 +122,11 @@ TEST(EngineTranslationCache, KeepsNoMoreThanItsShapes) {
                            std::to_string(round));
     }
   }
+  // A long statement is translated each time, the same.
+  std::string values;
+  while (values.size() <= kLongestKept) values += "(1, 'x'), ";
+  statements.push_back("INSERT INTO T (a, b) VALUES " + values + "(2, 'y')");
+  statements.push_back(statements.back());
   ExpectEachAsTranslated(statements);
 }
 
