@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -18,9 +19,15 @@ namespace {
 
 constexpr int kRows = 10000;
 
-// A project database in a temporary settings home, filled once.
+// A project database in a temporary settings home, filled once.  The home
+// holds a settings file, as every installation's does: without one, each
+// open would look for it in the folder (in any case of its name) to learn
+// whether the data lie on a server.
 struct Fixture {
   Fixture() : home(MakeSettingsHome()), path(home + "/PROJEKT.VX3DB") {
+    FILE* ini = fopen((home + "/Tarvano.INI").c_str(), "w");
+    fprintf(ini, "[Datei Verzeichnisse]\nPROJEKT=%s\n", home.c_str());
+    fclose(ini);
     dao::CreateDatabase(path,
                         "CREATE TABLE Projekt (Id COUNTER, ProNr TEXT(50), "
                         "ProBez TEXT(255), ProOrt TEXT(100), BudgetNetto DOUBLE, "

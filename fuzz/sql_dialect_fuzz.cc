@@ -10,6 +10,9 @@
 // none, and it catches what joins tokens in SQLite's reading: "x-True" read
 // as "x--1" (a comment that swallows the rest), two quoted texts read as
 // one, a name followed by a text read as a blob, "?" followed by a digit.
+// The translations kept by shape (translation_cache.h) must give exactly
+// what a fresh translation gives: for the statement, and for the same
+// statement with other values in its literals, translated after it.
 // Besides, the output must hold no comment at all, and nothing may crash or
 // show undefined behaviour on any input; the same holds of the translation
 // for the database server, which no SQLite here can prepare.
@@ -26,6 +29,7 @@
 #include "engine/dialect_functions.h"
 #include "engine/sql_dialect.h"
 #include "engine/sql_lexer.h"
+#include "engine/translation_cache.h"
 #include "vx_taluvek/error.h"
 
 namespace {
@@ -124,11 +128,54 @@ bool SameParameters(const std::vector<Parameter>& a, const std::vector<Parameter
   return true;
 }
 
+// `sql` with other values in its literals: digits and ASCII letters moved
+// on by one, the letters of True, False, Yes and No in the other case.
+std::string OtherValues(std::string_view sql, const std::vector<vx::dao::Token>& tokens) {
+  std::string other(sql);
+  for (const vx::dao::Token& token : tokens) {
+    const bool boolean = vx::dao::IsBooleanWord(token);
+    if (!boolean && !vx::dao::IsText(token) && token.kind != vx::dao::TokenKind::kNumber &&
+        token.kind != vx::dao::TokenKind::kDate) {
+      continue;
+    }
+    for (size_t k = token.offset; k < token.offset + token.text.size(); ++k) {
+      char& c = other[k];
+      if (boolean) {
+        c = static_cast<char>(c ^ 0x20);
+      } else if (c >= '0' && c <= '9') {
+        c = c == '9' ? '0' : static_cast<char>(c + 1);
+      } else if ((c >= 'a' && c <= 'y') || (c >= 'A' && c <= 'Y')) {
+        c = static_cast<char>(c + 1);
+      }
+    }
+  }
+  return other;
+}
+
+// The translation of `sql` kept by shape is the fresh one, or both refuse.
+void CheckKept(std::string_view sql) {
+  TranslatedStatement fresh, kept;
+  int32_t fresh_error = 0, kept_error = 0;
+  try {
+    fresh = vx::dao::TranslateStatement(sql);
+  } catch (const vx::Error& e) {
+    fresh_error = e.number();
+  }
+  try {
+    kept = vx::dao::TranslateForFile(sql);
+  } catch (const vx::Error& e) {
+    kept_error = e.number();
+  }
+  if (fresh_error != kept_error) std::abort();
+  if (fresh_error == 0 && !(fresh == kept)) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;  // long inputs find nothing short ones do not
   const std::string_view sql(reinterpret_cast<const char*>(data), size);
+  CheckKept(sql);
   TranslatedStatement written;
   std::vector<vx::dao::Token> tokens;
   try {
@@ -138,6 +185,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;  // refused: nothing reaches SQLite
   }
   if (HasComment(written.sql)) std::abort();
+  CheckKept(OtherValues(sql, tokens));
+  CheckKept(sql);
 
   std::string spaced;
   for (const vx::dao::Token& token : tokens) {

@@ -8,6 +8,7 @@
 #include "engine/recordset.h"
 #include "engine/recordset_state.h"
 #include "engine/sql_dialect.h"
+#include "engine/translation_cache.h"
 #include "vx_taluvek/error.h"
 
 namespace vx::dao {
@@ -28,7 +29,7 @@ class FileDatabase final : public DatabaseBackend {
 
   int32_t Execute(const std::string& sql, bool in_transaction) override {
     connection_->CheckOpen();
-    const TranslatedStatement translated = TranslateStatement(sql);
+    const TranslatedStatement translated = TranslateForFile(sql);
     if (translated.kind == StatementKind::kSelect) {
       RaiseDao(kErrCannotExecuteSelect);
     }

@@ -7,6 +7,7 @@
 
 #include "engine/dao_errors.h"
 #include "engine/recordset.h"
+#include "engine/translation_cache.h"
 #include "platform/text.h"
 #include "vx_taluvek/error.h"
 
@@ -403,8 +404,9 @@ std::shared_ptr<Recordset> OpenRecordsetOn(
     const std::shared_ptr<Connection>& connection, const std::string& sql,
     RecordsetType type) {
   connection->CheckOpen();
-  const TranslatedStatement translated = TranslateStatement(
-      IsBareTableName(sql) ? "SELECT * FROM " + sql : sql);
+  const TranslatedStatement translated =
+      IsBareTableName(sql) ? TranslateForFile("SELECT * FROM " + sql)
+                           : TranslateForFile(sql);
   if (translated.kind != StatementKind::kSelect) {
     RaiseDao(kErrInvalidOperation);
   }

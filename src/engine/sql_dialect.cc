@@ -41,17 +41,7 @@ bool IsEquality(const Token& t) {
          t.IsSymbol("!=");
 }
 
-// True, False, Yes and No: the dialect's boolean constants.
-bool IsBooleanWord(const Token& t) {
-  return t.IsWord("TRUE") || t.IsWord("FALSE") || t.IsWord("YES") ||
-         t.IsWord("NO");
-}
-
 bool IsTrueWord(const Token& t) { return t.IsWord("TRUE") || t.IsWord("YES"); }
-
-bool IsText(const Token& t) {
-  return t.kind == TokenKind::kString || t.kind == TokenKind::kDoubleString;
-}
 
 bool IsSign(const Token& t) { return t.IsSymbol("-") || t.IsSymbol("+"); }
 
@@ -276,8 +266,12 @@ std::optional<std::vector<std::string>> AllCaseVariants(std::string_view text,
 
 class Translator {
  public:
-  Translator(std::string_view sql, std::vector<Token> tokens, Target target)
-      : sql_(sql), tokens_(std::move(tokens)), server_(target == Target::kServer) {}
+  Translator(std::string_view sql, std::vector<Token> tokens, Target target,
+             std::vector<ParameterOrigin>* origins)
+      : sql_(sql),
+        tokens_(std::move(tokens)),
+        server_(target == Target::kServer),
+        origins_(origins) {}
 
   TranslatedStatement Run() {
     end_ = tokens_.size();
@@ -659,8 +653,7 @@ class Translator {
       AddCollation(i - 1, kFoldingCollation);
       return;
     }
-    std::optional<std::vector<std::string>> variants =
-        CaseVariants(Unquote(r), kMaxCaseVariants);
+    std::optional<std::vector<std::string>> variants = LiteralCaseForms(r);
     if (variants && variants->size() == 1) {
       AddCollation(i - 1, "NOCASE");
     } else if (variants && IsWholeOperand(right) &&
@@ -944,20 +937,21 @@ class Translator {
         p.kind = Parameter::Kind::kText;
         p.text = std::move(form);
         result_.parameters.push_back(std::move(p));
+        if (origins_ != nullptr) origins_->push_back({i, false, true});
         marks += marks.empty() ? "?" : ", ?";
       }
       Emit(marks + ")", false);
       return i + 1;
     }
     if (after_comparison && IsLiteral(i)) {
-      AddParameter(t, false);
+      AddParameter(i, false);
       Emit("?", space);
       return i + 1;
     }
     // A signed number after a comparison: "= -1".
     if (after_comparison && IsSign(t) && i + 1 < to &&
         tokens_[i + 1].kind == TokenKind::kNumber) {
-      AddParameter(tokens_[i + 1], t.IsSymbol("-"));
+      AddParameter(i + 1, t.IsSymbol("-"));
       Emit("?", space);
       out_offsets_[i + 1] = result_.sql.size();
       return i + 2;
@@ -1109,31 +1103,11 @@ class Translator {
     return *text;
   }
 
-  void AddParameter(const Token& t, bool negate) {
-    Parameter p;
-    if (IsBooleanWord(t)) {
-      p.integer = IsTrueWord(t) ? -1 : 0;
-    } else if (t.kind == TokenKind::kNumber) {
-      const char* first = t.text.data();
-      const char* last = first + t.text.size();
-      int64_t integer = 0;
-      auto [end, error] = std::from_chars(first, last, integer);
-      if (error == std::errc() && end == last) {
-        p.integer = negate ? -integer : integer;
-      } else {
-        double real = 0;
-        auto [real_end, real_error] = std::from_chars(first, last, real);
-        if (real_error != std::errc() || real_end != last) {
-          RaiseDao(kErrSyntax, {sql_});
-        }
-        p.kind = Parameter::Kind::kReal;
-        p.real = negate ? -real : real;
-      }
-    } else {
-      p.kind = Parameter::Kind::kText;
-      p.text = t.kind == TokenKind::kDate ? DateText(t) : Unquote(t);
-    }
-    result_.parameters.push_back(std::move(p));
+  void AddParameter(size_t i, bool negate) {
+    std::optional<Parameter> p = LiteralParameter(tokens_[i], negate);
+    if (!p) RaiseDao(kErrSyntax, {sql_});
+    result_.parameters.push_back(std::move(*p));
+    if (origins_ != nullptr) origins_->push_back({i, negate, false});
   }
 
   // ---- Table definitions ----
@@ -1530,6 +1504,7 @@ class Translator {
   std::string limit_;
   TranslatedStatement result_;
   bool server_;
+  std::vector<ParameterOrigin>* origins_;  // when the caller asks for them
 };
 
 // ---- Date literals ----
@@ -1565,7 +1540,49 @@ int DaysInMonth(int y, int m) {
 }  // namespace
 
 TranslatedStatement TranslateStatement(std::string_view sql, Target target) {
-  return Translator(sql, Tokenize(sql), target).Run();
+  return Translator(sql, Tokenize(sql), target, nullptr).Run();
+}
+
+TranslatedStatement TranslateTokens(std::string_view sql, std::vector<Token> tokens,
+                                    Target target,
+                                    std::vector<ParameterOrigin>* origins) {
+  if (origins != nullptr) origins->clear();
+  return Translator(sql, std::move(tokens), target, origins).Run();
+}
+
+std::optional<std::vector<std::string>> LiteralCaseForms(const Token& token) {
+  return CaseVariants(Unquote(token), kMaxCaseVariants);
+}
+
+std::optional<Parameter> LiteralParameter(const Token& t, bool negate) {
+  Parameter p;
+  if (IsBooleanWord(t)) {
+    p.integer = IsTrueWord(t) ? -1 : 0;
+  } else if (t.kind == TokenKind::kNumber) {
+    const char* first = t.text.data();
+    const char* last = first + t.text.size();
+    int64_t integer = 0;
+    auto [end, error] = std::from_chars(first, last, integer);
+    if (error == std::errc() && end == last) {
+      p.integer = negate ? -integer : integer;
+    } else {
+      double real = 0;
+      auto [real_end, real_error] = std::from_chars(first, last, real);
+      if (real_error != std::errc() || real_end != last) return std::nullopt;
+      p.kind = Parameter::Kind::kReal;
+      p.real = negate ? -real : real;
+    }
+  } else if (t.kind == TokenKind::kDate) {
+    std::optional<std::string> text =
+        DateLiteralText(t.text.substr(1, t.text.size() - 2));
+    if (!text) return std::nullopt;
+    p.kind = Parameter::Kind::kText;
+    p.text = std::move(*text);
+  } else {
+    p.kind = Parameter::Kind::kText;
+    p.text = Unquote(t);
+  }
+  return p;
 }
 
 std::vector<std::string_view> SplitScript(std::string_view script) {

@@ -57,6 +57,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/sql_lexer.h"
+
 namespace vx::dao {
 
 enum class StatementKind { kSelect, kInsert, kUpdate, kDelete, kDefinition };
@@ -68,6 +70,7 @@ struct Parameter {
   int64_t integer = 0;
   double real = 0;
   std::string text;
+  bool operator==(const Parameter&) const = default;
 };
 
 // What a SELECT reads when its rows are rows of exactly one table: no join,
@@ -80,6 +83,7 @@ struct SingleTableSource {
   size_t select_list_parameters = 0;  // parameters within the select list
   std::string table_reference;  // the translated FROM item: T, T AS a
   size_t from_offset = 0;       // offset of the top-level FROM in sql
+  bool operator==(const SingleTableSource&) const = default;
 };
 
 // An item of a select list that is Max, Min or Sum of one column: its
@@ -88,6 +92,7 @@ struct TypedAggregate {
   size_t position = 0;  // of the item in the select list
   bool sum = false;     // Sum, which keeps only currency
   std::string column;   // the translated column reference
+  bool operator==(const TypedAggregate&) const = default;
 };
 
 struct TranslatedStatement {
@@ -97,6 +102,7 @@ struct TranslatedStatement {
   std::optional<SingleTableSource> source;  // for a SELECT of one table
   std::vector<TypedAggregate> typed_aggregates;
   std::string from_clause;  // translated "FROM ..." when there are some
+  bool operator==(const TranslatedStatement&) const = default;
 };
 
 // Where a translated statement runs: a SQLite database file, or the
@@ -123,6 +129,29 @@ enum class Target { kFile, kServer };
 // than 100.
 TranslatedStatement TranslateStatement(std::string_view sql,
                                        Target target = Target::kFile);
+
+// Where one parameter of a translation comes from.
+struct ParameterOrigin {
+  size_t token = 0;        // the index of the literal's token
+  bool negated = false;    // a number after "-": its value negated
+  bool case_form = false;  // one of the literal's case forms ("=" made
+                           // "IN (...)"), which follow in their order
+};
+
+// TranslateStatement of `sql` split into `tokens` (Tokenize(sql)), telling
+// in `origins`, when given, where each parameter comes from.
+TranslatedStatement TranslateTokens(std::string_view sql, std::vector<Token> tokens,
+                                    Target target,
+                                    std::vector<ParameterOrigin>* origins);
+
+// The parameter a literal token (a text, number, date or True/False/Yes/No)
+// gives after a comparison; nothing for a number or date it cannot read.
+std::optional<Parameter> LiteralParameter(const Token& token, bool negate);
+
+// The case forms (CaseVariants, text_order.h) that a text literal compared
+// with "=" in a statement for a database file is matched against; nothing
+// when it has too many, and is compared through the folding collation.
+std::optional<std::vector<std::string>> LiteralCaseForms(const Token& token);
 
 // `sql` with its "?" outside quotes numbered for the server: $first, ...
 std::string NumberParameters(std::string_view sql, int first = 1);

@@ -50,6 +50,16 @@ struct Token {
   }
 };
 
+// A text literal, in single or double quotes.
+inline bool IsText(const Token& t) {
+  return t.kind == TokenKind::kString || t.kind == TokenKind::kDoubleString;
+}
+
+// True, False, Yes or No: a boolean constant, or a name after ".".
+inline bool IsBooleanWord(const Token& t) {
+  return t.IsWord("TRUE") || t.IsWord("FALSE") || t.IsWord("YES") || t.IsWord("NO");
+}
+
 // Splits `sql` into tokens.  Blanks and comments ("--" to the end of the
 // line, "/* ... */") separate tokens and are dropped.  Raises 3075 for an
 // unterminated text, name, date or comment and for a character that is no

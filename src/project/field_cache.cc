@@ -29,7 +29,15 @@ void FieldCache::Reset(size_t entries) {
   // again.
   size_ = entries < 1 ? 1 : entries;
   if (entries_.size() < size_) entries_.resize(size_);
-  for (size_t i = 0; i < size_; ++i) entries_[i] = ProjektFeld();
+  for (size_t i = 0; i < size_; ++i) {
+    // Emptied in place: cheaper than assigning a new entry.
+    ProjektFeld& entry = entries_[i];
+    entry.sName.clear();
+    entry.vWert = Variant();
+    entry.bIstNull = false;
+    entry.basis.reset();
+    entry.written = false;
+  }
   row_id_ = 0;
 }
 
