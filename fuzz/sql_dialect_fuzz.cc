@@ -152,22 +152,25 @@ std::string OtherValues(std::string_view sql, const std::vector<vx::dao::Token>&
   return other;
 }
 
-// The translation of `sql` kept by shape is the fresh one, or both refuse.
+// The translation of `sql` kept by shape is the fresh one, or both refuse,
+// for a database file and for the server.
 void CheckKept(std::string_view sql) {
-  TranslatedStatement fresh, kept;
-  int32_t fresh_error = 0, kept_error = 0;
-  try {
-    fresh = vx::dao::TranslateStatement(sql);
-  } catch (const vx::Error& e) {
-    fresh_error = e.number();
+  for (vx::dao::Target target : {vx::dao::Target::kFile, vx::dao::Target::kServer}) {
+    TranslatedStatement fresh, kept;
+    int32_t fresh_error = 0, kept_error = 0;
+    try {
+      fresh = vx::dao::TranslateStatement(sql, target);
+    } catch (const vx::Error& e) {
+      fresh_error = e.number();
+    }
+    try {
+      kept = vx::dao::TranslateKept(sql, target);
+    } catch (const vx::Error& e) {
+      kept_error = e.number();
+    }
+    if (fresh_error != kept_error) std::abort();
+    if (fresh_error == 0 && !(fresh == kept)) std::abort();
   }
-  try {
-    kept = vx::dao::TranslateForFile(sql);
-  } catch (const vx::Error& e) {
-    kept_error = e.number();
-  }
-  if (fresh_error != kept_error) std::abort();
-  if (fresh_error == 0 && !(fresh == kept)) std::abort();
 }
 
 }  // namespace

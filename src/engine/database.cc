@@ -29,7 +29,7 @@ class FileDatabase final : public DatabaseBackend {
 
   int32_t Execute(const std::string& sql, bool in_transaction) override {
     connection_->CheckOpen();
-    const TranslatedStatement translated = TranslateForFile(sql);
+    const TranslatedStatement translated = TranslateKept(sql);
     if (translated.kind == StatementKind::kSelect) {
       RaiseDao(kErrCannotExecuteSelect);
     }

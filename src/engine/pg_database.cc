@@ -18,6 +18,7 @@
 #include "engine/recordset_state.h"
 #include "engine/sql_dialect.h"
 #include "engine/sql_lexer.h"
+#include "engine/translation_cache.h"
 #include "platform/text.h"
 #include "vx_taluvek/error.h"
 
@@ -243,7 +244,7 @@ std::map<std::string, std::string> SpellingsOf(std::string_view sql) {
 // that sees one file's rows: it must pass the checks of the translation
 // for the server and change no table's definition.
 void CheckScopedStatement(std::string_view sql) {
-  const TranslatedStatement checked = TranslateStatement(sql, Target::kServer);
+  const TranslatedStatement checked = TranslateKept(sql, Target::kServer);
   if (checked.kind == StatementKind::kDefinition) RaiseDao(kErrReadOnly);
 }
 
@@ -802,7 +803,7 @@ class ServerDatabase final : public DatabaseBackend {
     } else if (std::optional<CopyIntoFile> copy = ParseCopyIntoFile(sql)) {
       return CopyRows(*copy);
     } else {
-      const TranslatedStatement translated = TranslateStatement(sql, Target::kServer);
+      const TranslatedStatement translated = TranslateKept(sql, Target::kServer);
       if (translated.kind == StatementKind::kSelect) {
         RaiseDao(kErrCannotExecuteSelect);
       }
@@ -878,7 +879,7 @@ int32_t ServerDatabase::CopyRows(const CopyIntoFile& copy) {
   if (state_->read_only) RaiseDao(kErrReadOnly);
   // The whole database is no file whose rows could be told apart.
   if (state_->scope.empty()) RaiseDao(kErrInvalidOperation);
-  const TranslatedStatement source = TranslateStatement(copy.select, Target::kServer);
+  const TranslatedStatement source = TranslateKept(copy.select, Target::kServer);
   if (source.kind != StatementKind::kSelect) RaiseDao(kErrInvalidStatement);
 
   const std::shared_ptr<PgSession> session = PgSession::ForThread(state_->conninfo, "");
@@ -967,7 +968,7 @@ std::shared_ptr<Recordset> ServerDatabase::OpenRecordset(const std::string& sql,
     text = sql.substr(1);
     if (!state_->scope.empty()) CheckScopedStatement(text);
   } else {
-    const TranslatedStatement translated = TranslateStatement(
+    const TranslatedStatement translated = TranslateKept(
         IsBareTableName(sql) ? "SELECT * FROM " + sql : sql, Target::kServer);
     if (translated.kind != StatementKind::kSelect) RaiseDao(kErrInvalidOperation);
     text = NumberParameters(translated.sql);

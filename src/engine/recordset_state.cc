@@ -405,8 +405,8 @@ std::shared_ptr<Recordset> OpenRecordsetOn(
     RecordsetType type) {
   connection->CheckOpen();
   const TranslatedStatement translated =
-      IsBareTableName(sql) ? TranslateForFile("SELECT * FROM " + sql)
-                           : TranslateForFile(sql);
+      IsBareTableName(sql) ? TranslateKept("SELECT * FROM " + sql)
+                           : TranslateKept(sql);
   if (translated.kind != StatementKind::kSelect) {
     RaiseDao(kErrInvalidOperation);
   }

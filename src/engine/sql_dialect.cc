@@ -714,7 +714,7 @@ class Translator {
     if (IsEquality(tokens_[i]) && IsWholeOperand(right) && EndsOperand(tokens_[i - 1]) &&
         !(i > 1 && tokens_[i - 2].IsWord("COLLATE"))) {
       std::optional<std::vector<std::string>> forms =
-          AllCaseVariants(Unquote(tokens_[right]), kMaxCaseVariants);
+          LiteralCaseForms(tokens_[right], Target::kServer);
       if (forms && forms->size() == 1) return;  // no letter with case forms
       if (forms) {
         replacement_[i] =
@@ -1550,8 +1550,9 @@ TranslatedStatement TranslateTokens(std::string_view sql, std::vector<Token> tok
   return Translator(sql, std::move(tokens), target, origins).Run();
 }
 
-std::optional<std::vector<std::string>> LiteralCaseForms(const Token& token) {
-  return CaseVariants(Unquote(token), kMaxCaseVariants);
+std::optional<std::vector<std::string>> LiteralCaseForms(const Token& token, Target target) {
+  return target == Target::kServer ? AllCaseVariants(Unquote(token), kMaxCaseVariants)
+                                   : CaseVariants(Unquote(token), kMaxCaseVariants);
 }
 
 std::optional<Parameter> LiteralParameter(const Token& t, bool negate) {

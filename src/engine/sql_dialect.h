@@ -148,10 +148,13 @@ TranslatedStatement TranslateTokens(std::string_view sql, std::vector<Token> tok
 // gives after a comparison; nothing for a number or date it cannot read.
 std::optional<Parameter> LiteralParameter(const Token& token, bool negate);
 
-// The case forms (CaseVariants, text_order.h) that a text literal compared
-// with "=" in a statement for a database file is matched against; nothing
-// when it has too many, and is compared through the folding collation.
-std::optional<std::vector<std::string>> LiteralCaseForms(const Token& token);
+// The case forms that a text literal compared with "=" is matched against:
+// for a database file those of its letters outside ASCII (CaseVariants,
+// text_order.h; NOCASE folds the others), for the server those of every
+// letter.  Nothing when it has too many, and is compared through the
+// folding collation.
+std::optional<std::vector<std::string>> LiteralCaseForms(const Token& token,
+                                                         Target target = Target::kFile);
 
 // `sql` with its "?" outside quotes numbered for the server: $first, ...
 std::string NumberParameters(std::string_view sql, int first = 1);

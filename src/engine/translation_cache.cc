@@ -19,13 +19,16 @@ bool IsLiteral(const Token& t) {
 }
 
 // The number of case forms of a text literal, 0 when it has too many.
-size_t CaseFormCount(const Token& t) {
-  // Letters beyond ASCII are what have forms of their own: an ASCII text
-  // is its only form (the common case, worth sparing the list).
-  bool ascii = true;
-  for (char c : t.text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return 1;
-  const std::optional<std::vector<std::string>> forms = LiteralCaseForms(t);
+size_t CaseFormCount(const Token& t, Target target) {
+  // For a database file the letters beyond ASCII are what have forms of
+  // their own: an ASCII text is its only form (the common case, worth
+  // sparing the list).  On the server every letter has.
+  if (target == Target::kFile) {
+    bool ascii = true;
+    for (char c : t.text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return 1;
+  }
+  const std::optional<std::vector<std::string>> forms = LiteralCaseForms(t, target);
   return forms ? forms->size() : 0;
 }
 
@@ -49,10 +52,11 @@ struct Shape {
   std::vector<LiteralUse> literals;
 };
 
-// The shape of a statement, made in `shape`: each token's kind, whether
-// blanks come before it, and its text, but only the sort of a literal.
-void MakeShape(const std::vector<Token>& tokens, std::string& shape) {
-  shape.clear();
+// The shape of a statement for `target`, made in `shape`: each token's
+// kind, whether blanks come before it, and its text, but only the sort of
+// a literal.
+void MakeShape(const std::vector<Token>& tokens, Target target, std::string& shape) {
+  shape.assign(1, target == Target::kServer ? 'S' : 'F');
   for (const Token& t : tokens) {
     shape += static_cast<char>('a' + static_cast<int>(t.kind));
     shape += t.space_before ? ' ' : '.';
@@ -70,7 +74,7 @@ void MakeShape(const std::vector<Token>& tokens, std::string& shape) {
 // nothing when a parameter comes from no literal.
 std::optional<std::vector<LiteralUse>> LiteralUses(
     const std::vector<Token>& tokens, const TranslatedStatement& translation,
-    const std::vector<ParameterOrigin>& origins) {
+    const std::vector<ParameterOrigin>& origins, Target target) {
   if (origins.size() != translation.parameters.size()) return std::nullopt;
   std::vector<LiteralUse> uses;
   for (size_t i = 0; i < tokens.size(); ++i) {
@@ -97,7 +101,7 @@ std::optional<std::vector<LiteralUse>> LiteralUses(
       } else {
         use->use = LiteralUse::Use::kValue;
         if (IsText(tokens[origin.token])) {
-          use->case_forms = CaseFormCount(tokens[origin.token]);
+          use->case_forms = CaseFormCount(tokens[origin.token], target);
         }
       }
     } else if (origin.case_form && use->use == LiteralUse::Use::kCaseForms &&
@@ -112,7 +116,7 @@ std::optional<std::vector<LiteralUse>> LiteralUses(
 
 // The parameters the literals of `tokens` give in `shape`'s translation;
 // nothing when they would make another translation.
-bool FillParameters(const Shape& shape, const std::vector<Token>& tokens,
+bool FillParameters(const Shape& shape, const std::vector<Token>& tokens, Target target,
                     std::vector<Parameter>& parameters) {
   for (const LiteralUse& use : shape.literals) {
     const Token& t = tokens[use.token];
@@ -121,14 +125,14 @@ bool FillParameters(const Shape& shape, const std::vector<Token>& tokens,
         if (t.text != use.written) return false;
         break;
       case LiteralUse::Use::kValue: {
-        if (IsText(t) && CaseFormCount(t) != use.case_forms) return false;
+        if (IsText(t) && CaseFormCount(t, target) != use.case_forms) return false;
         std::optional<Parameter> value = LiteralParameter(t, use.negated);
         if (!value) return false;
         parameters[use.first_parameter] = std::move(*value);
         break;
       }
       case LiteralUse::Use::kCaseForms: {
-        std::optional<std::vector<std::string>> forms = LiteralCaseForms(t);
+        std::optional<std::vector<std::string>> forms = LiteralCaseForms(t, target);
         if (!forms || forms->size() != use.case_forms) return false;
         for (size_t k = 0; k < forms->size(); ++k) {
           Parameter& p = parameters[use.first_parameter + k];
@@ -144,23 +148,23 @@ bool FillParameters(const Shape& shape, const std::vector<Token>& tokens,
 
 }  // namespace
 
-TranslatedStatement TranslateForFile(std::string_view sql) {
-  if (sql.size() > kLongestKept) return TranslateStatement(sql);
+TranslatedStatement TranslateKept(std::string_view sql, Target target) {
+  if (sql.size() > kLongestKept) return TranslateStatement(sql, target);
   thread_local std::unordered_map<std::string, Shape> kept;
   thread_local std::string shape;  // grown once, not per statement
   std::vector<Token> tokens = Tokenize(sql);
-  MakeShape(tokens, shape);
+  MakeShape(tokens, target, shape);
   if (auto found = kept.find(shape); found != kept.end()) {
     TranslatedStatement translated = found->second.translation;
-    if (FillParameters(found->second, tokens, translated.parameters)) {
+    if (FillParameters(found->second, tokens, target, translated.parameters)) {
       return translated;
     }
   }
   std::vector<ParameterOrigin> origins;
   TranslatedStatement translated =
-      TranslateTokens(sql, tokens, Target::kFile, &origins);
+      TranslateTokens(sql, tokens, target, &origins);
   if (std::optional<std::vector<LiteralUse>> uses =
-          LiteralUses(tokens, translated, origins)) {
+          LiteralUses(tokens, translated, origins, target)) {
     if (kept.size() >= kKeptShapes) kept.clear();
     kept.insert_or_assign(shape, Shape{translated, std::move(*uses)});
   }

@@ -1,9 +1,8 @@
-// Translations of statements for a database file, kept per thread by the
-// statement's shape.
+// Translations of statements, kept per thread by the statement's shape and
+// the translation's target (a database file or the server).
 //
 // Statements that differ only in the literals that become parameters
-// ("... WHERE Id = 7", "... WHERE Id = 8") translate to the same SQLite
-// text: the translation of the first is kept and serves the others with
+// ("... WHERE Id = 7", "... WHERE Id = 8") translate to the same text: the translation of the first is kept and serves the others with
 // their own parameters, so that a program reading one row after another
 // translates the statement once (and, through the connection's statement
 // cache, prepares it once).
@@ -15,8 +14,9 @@
 //     "TOP 5", a text in the select list);
 //   - one that became parameters is of the same sort: a number that reads
 //     as an integer, or one that does not; a date that reads as a date; a
-//     text with as many case forms (text_order.h), since that number decides
-//     between NOCASE, "IN (...)" of the forms and the folding collation.
+//     text with as many case forms (LiteralCaseForms), since that number
+//     decides between a plain comparison, NOCASE, "IN (...)" of the forms
+//     and the folding collation.
 // Anything else is translated anew, and raises as TranslateStatement does.
 
 #ifndef VX_ENGINE_TRANSLATION_CACHE_H_
@@ -29,9 +29,9 @@
 
 namespace vx::dao {
 
-// TranslateStatement(sql, Target::kFile), the same result, from the
-// thread's kept translation of `sql`'s shape when there is one.
-TranslatedStatement TranslateForFile(std::string_view sql);
+// TranslateStatement(sql, target), the same result, from the thread's kept
+// translation of `sql`'s shape for `target` when there is one.
+TranslatedStatement TranslateKept(std::string_view sql, Target target = Target::kFile);
 
 // The number of shapes a thread keeps; beyond it the kept ones are dropped.
 inline constexpr size_t kKeptShapes = 64;

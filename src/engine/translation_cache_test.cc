@@ -13,17 +13,20 @@ namespace {
 
 using testing::ErrorOf;
 
-// Translates each statement in turn through the thread's kept shapes and
-// expects exactly what a fresh translation gives, or the same error.
+// Translates each statement in turn through the thread's kept shapes, for
+// a database file and for the server, and expects exactly what a fresh
+// translation gives, or the same error.
 void ExpectEachAsTranslated(const std::vector<std::string>& statements) {
-  for (const std::string& sql : statements) {
-    SCOPED_TRACE(sql);
-    TranslatedStatement fresh;
-    const int32_t refused = ErrorOf([&] { fresh = TranslateStatement(sql); });
-    TranslatedStatement kept;
-    EXPECT_EQ(ErrorOf([&] { kept = TranslateForFile(sql); }), refused);
-    if (refused == 0) {
-      EXPECT_EQ(kept, fresh);
+  for (Target target : {Target::kFile, Target::kServer}) {
+    for (const std::string& sql : statements) {
+      SCOPED_TRACE(sql + (target == Target::kServer ? " (server)" : " (file)"));
+      TranslatedStatement fresh;
+      const int32_t refused = ErrorOf([&] { fresh = TranslateStatement(sql, target); });
+      TranslatedStatement kept;
+      EXPECT_EQ(ErrorOf([&] { kept = TranslateKept(sql, target); }), refused);
+      if (refused == 0) {
+        EXPECT_EQ(kept, fresh);
+      }
     }
   }
 }
@@ -43,7 +46,7 @@ TEST(EngineTranslationCache, StatementsOfOneShapeTakeTheirOwnValues) {
       "SELECT * FROM T WHERE a = 'Ö-2' AND b = 3",
   });
   // The values are the second statement's, not the first's.
-  const TranslatedStatement t = TranslateForFile("SELECT * FROM Projekt WHERE Id = 9");
+  const TranslatedStatement t = TranslateKept("SELECT * FROM Projekt WHERE Id = 9");
   ASSERT_EQ(t.parameters.size(), 1u);
   EXPECT_EQ(t.parameters[0].integer, 9);
 }
@@ -62,9 +65,15 @@ TEST(EngineTranslationCache, KeepsTheCaseFormsOfEachLiteral) {
       "SELECT * FROM Projekt WHERE ProNr <> 'a' OR ProNr <> 'ß'",
       "SELECT * FROM T WHERE a = 'Ö' || b",
       "SELECT * FROM T WHERE a = 'x' || b",
+      // On the server ASCII letters have forms too: a number without
+      // letters is compared as it is, a text with them through its forms.
+      "SELECT * FROM Projekt WHERE ProNr = '4711'",
+      "SELECT * FROM Projekt WHERE ProNr = 'P1'",
+      "SELECT * FROM Projekt WHERE ProNr = '4712'",
+      "SELECT * FROM Projekt WHERE ProNr = 'Q2'",
   });
   const TranslatedStatement t =
-      TranslateForFile("SELECT * FROM Projekt WHERE ProNr = 'ä-9'");
+      TranslateKept("SELECT * FROM Projekt WHERE ProNr = 'ä-9'");
   EXPECT_EQ(t.sql, "SELECT * FROM Projekt WHERE ProNr COLLATE NOCASE IN (?, ?)");
   ASSERT_EQ(t.parameters.size(), 2u);
   EXPECT_EQ(t.parameters[0].text, "ä-9");
@@ -137,7 +146,7 @@ TEST(EngineTranslationCache, EachThreadKeepsItsOwn) {
       for (int i = 0; i < 200; ++i) {
         const std::string id = std::to_string(n * 1000 + i);
         const TranslatedStatement t =
-            TranslateForFile("SELECT * FROM Projekt WHERE Id = " + id);
+            TranslateKept("SELECT * FROM Projekt WHERE Id = " + id);
         ASSERT_EQ(t.parameters.size(), 1u);
         EXPECT_EQ(t.parameters[0].integer, n * 1000 + i);
       }
