@@ -158,7 +158,8 @@ int Info(const Request& request, std::ostream& out) {
   std::string document_type;
   const std::string tables = GetTables_4SQL(path, document_type);
   bool quick = false;
-  const bool present = Uexist(path, false, true, quick);
+  // Asked where the suite would look: on a server installation the server.
+  const bool present = Uexist(path, false, false, quick);
   const std::string shared = IsStructureTemplateName(parts.file)
                                  ? "Strukturvorlage"
                                  : IsSharedDatabaseName(parts.file)

@@ -446,5 +446,43 @@ TEST_F(ServerBefehlTest, TheProjectCommandsWorkOnTheServer) {
   EXPECT_EQ(column("SELECT count(*) FROM Projekt"), "3");
 }
 
+// The file commands on a server installation: a project file is its rows,
+// copied and deleted on the server, and no file is made.
+TEST_F(ServerBefehlTest, TheFileCommandsWorkOnTheServersRows) {
+  VX_PG_CLUSTER_OR_SKIP(cluster);
+  const std::string database = cluster->NewDatabase();
+  ASSERT_EQ(Run({"einrichten", home(), "--server", cluster->ConnectionString(database)}), 0)
+      << err_.str();
+  PgConnection server = cluster->Connect(database);
+  auto value = [&](const std::string& sql) { return server::RunForValue(server.get(), sql); };
+  const int32_t source = server::RegisterFile(server.get(), "T:\\PROJEKT\\4711.VX3EK");
+  server::RunStatement(server.get(), "INSERT INTO elprj_header (vid) VALUES (" +
+                                         std::to_string(source) + "), (" +
+                                         std::to_string(source) + ")");
+
+  // A project's calculation file is there when the project has a
+  // calculation.
+  ASSERT_EQ(Run({"datei", "info", "T:\\PROJEKT\\4711.VX3EK"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("Vorhanden = nein"), std::string::npos) << out_.str();
+  const std::string project = value("INSERT INTO Projekt (ProNr) VALUES ('4711') RETURNING Id");
+  server::RunStatement(server.get(),
+                       "INSERT INTO Kalkulation (ProjektId) VALUES (" + project + ")");
+  ASSERT_EQ(Run({"datei", "info", "T:\\PROJEKT\\4711.VX3EK"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("Vorhanden = ja"), std::string::npos) << out_.str();
+
+  ASSERT_EQ(Run({"datei", "kopieren", "T:\\PROJEKT\\4711.VX3EK", "T:\\PROJEKT\\O'Neil.VX3EK"}),
+            0)
+      << err_.str();
+  const int32_t copy = server::FileNumberOf(server.get(), "T:\\PROJEKT\\O'Neil.VX3EK");
+  ASSERT_NE(copy, 0);
+  EXPECT_EQ(value("SELECT count(*) FROM elprj_header WHERE vid = " + std::to_string(copy)), "2");
+  EXPECT_FALSE(std::filesystem::exists(File("PROJEKT/O'Neil.VX3EK")));
+
+  ASSERT_EQ(Run({"datei", "loeschen", "T:\\PROJEKT\\O'Neil.VX3EK"}), 0) << err_.str();
+  EXPECT_EQ(value("SELECT count(*) FROM elprj_header WHERE vid = " + std::to_string(copy)), "0");
+  EXPECT_EQ(value("SELECT count(*) FROM elprj_header WHERE vid = " + std::to_string(source)),
+            "2");
+}
+
 }  // namespace
 }  // namespace vx::cli
