@@ -10,6 +10,7 @@
 #include "data/sql_text.h"
 #include "engine/database.h"
 #include "engine/recordset.h"
+#include "files/file_checks.h"
 #include "files/file_delete.h"
 #include "files/file_set.h"
 #include "files/path_utils.h"
@@ -24,11 +25,6 @@ namespace vx {
 namespace {
 
 constexpr const char* kBlobField = "DateiBLOB";
-
-bool InServerMode() {
-  int16_t kind = 0;
-  return IsServerMode(kind);
-}
 
 // Developers are told of a call without a document type; the call goes on.
 void ReportEmptyType(const std::string& type, const char* message) {
@@ -66,7 +62,7 @@ bool OnServerDatabase(Work work) {
 
 bool Server_FileEinlagern(const std::string& path, const std::string& type,
                           std::string& stored_name, bool delete_afterwards) {
-  if (!InServerMode()) return false;
+  if (!DataOnServer()) return false;
   bool quick = false;
   if (!Uexist(path, false, true, quick)) {
     if (IsDesign()) CurrentHost().MsgBox("File nix da!", kSystemModal, "");
@@ -104,7 +100,7 @@ bool Server_FileEinlagern(const std::string& path, const std::string& type,
 }
 
 bool Server_FileExistsInVXFiles(const std::string& path, const std::string& type) {
-  if (!InServerMode()) {
+  if (!DataOnServer()) {
     // Only the server's branches ask the store: a call outside them is a
     // developer's mistake.
     if (IsDesign()) {
@@ -123,7 +119,7 @@ bool Server_FileExistsInVXFiles(const std::string& path, const std::string& type
 
 std::string Server_FileAuslagern(const std::string& path, const std::string& type,
                                  const std::string& target) {
-  if (!InServerMode()) return "";
+  if (!DataOnServer()) return "";
   ReportEmptyType(type, "Server_FileAuslagern - Dateityp ist leer!");
   std::string result;
   OnServerDatabase([&](DbHandle& db) {
@@ -162,11 +158,7 @@ bool Server_FileKill(const std::string& path) {
     std::vector<std::string> names;
     if (tables == "LV" || tables == "LB") {
       OnServerDatabase([&](DbHandle& server) {
-        auto rs = server->OpenRecordset("Select * from SavTables where Kennung=" +
-                                        SqlText(tables));
-        for (; !rs->Eof(); rs->MoveNext()) {
-          names.push_back(CStr(rs->Fields()["TabName"].Value()));
-        }
+        names = SavedTables(server, tables);
         return true;
       });
     } else {

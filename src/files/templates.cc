@@ -10,6 +10,7 @@
 #include "engine/database.h"
 #include "engine/pg_database.h"
 #include "engine/recordset.h"
+#include "files/file_checks.h"
 #include "platform/text.h"
 #include "server/pg_statement.h"
 #include "vx_taluvek/error.h"
@@ -17,11 +18,6 @@
 namespace vx {
 
 namespace {
-
-bool InServerMode() {
-  int16_t kind = 0;
-  return IsServerMode(kind);
-}
 
 // Kinds and table names become part of a table's name: only letters,
 // digits and "_" may, so that neither can reach past the name.
@@ -33,18 +29,6 @@ bool IsPlainName(std::string_view name) {
     if (!plain) return false;
   }
   return true;
-}
-
-// The tables kind `kind` saves, as SavTables lists them.
-std::vector<std::string> SavedTables(DbHandle& db, const std::string& kind) {
-  std::vector<std::string> tables;
-  auto rs = db->OpenRecordset("Select * from SavTables where Kennung=" + SqlText(kind));
-  for (; !rs->Eof(); rs->MoveNext()) {
-    const std::string table = CStr(rs->Fields()["TabName"].Value());
-    if (IsPlainName(table)) tables.push_back(table);
-  }
-  rs->Close();
-  return tables;
 }
 
 // `name` as a LIKE pattern in which only "*" matches any text: the
@@ -84,9 +68,20 @@ DbHandle OpenQuietly(const std::string& path) {
 
 }  // namespace
 
+std::vector<std::string> SavedTables(DbHandle& server, const std::string& kind) {
+  std::vector<std::string> tables;
+  auto rs = server->OpenRecordset("Select * from SavTables where Kennung=" + SqlText(kind));
+  for (; !rs->Eof(); rs->MoveNext()) {
+    const std::string table = CStr(rs->Fields()["TabName"].Value());
+    if (IsPlainName(table)) tables.push_back(table);
+  }
+  rs->Close();
+  return tables;
+}
+
 bool VorlageSpeichern(const std::string& source, const std::string& kind,
                       const std::string& name) {
-  if (!InServerMode()) return false;
+  if (!DataOnServer()) return false;
   DbHandle file;
   DbHandle server;
   bool saved = false;
@@ -119,7 +114,7 @@ bool VorlageSpeichern(const std::string& source, const std::string& kind,
 }
 
 bool VorlageExists(const std::string& name) {
-  if (!InServerMode()) return false;
+  if (!DataOnServer()) return false;
   DbHandle server;
   bool exists = false;
   try {
@@ -136,7 +131,7 @@ bool VorlageExists(const std::string& name) {
 }
 
 bool VorlageLoeschen(const std::string& kind, std::string& name) {
-  if (!InServerMode()) return false;
+  if (!DataOnServer()) return false;
   DbHandle server;
   bool deleted = false;
   try {

@@ -11,8 +11,17 @@
 #define VX_FILES_TEMPLATES_H_
 
 #include <string>
+#include <vector>
+
+#include "data/connections.h"
 
 namespace vx {
+
+// The tables whose rows a set of kind `kind` saves, as the server
+// database's SavTables lists them; names that are no plain names (letters,
+// digits, "_") are left out, since a name becomes part of statements.
+// Raises what reading the table raises.
+std::vector<std::string> SavedTables(DbHandle& server, const std::string& kind);
 
 // Saves the rows of the file `source` in the tables of kind `kind` ("LV",
 // "LB") as the set `name`: a Vorlagen row and, for each of the kind's
