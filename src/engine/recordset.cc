@@ -74,6 +74,11 @@ Field* Fields::Find(std::string_view name) {
   return index ? &fields_[*index] : nullptr;
 }
 
+std::shared_ptr<const void> Fields::Description() const {
+  if (fields_.empty()) return nullptr;
+  return fields_.front().rs_->columns;
+}
+
 // ---- Recordset ----
 
 Recordset::Recordset(std::unique_ptr<RecordsetCursor> state)

@@ -68,6 +68,10 @@ class Fields {
   Field& Item(const Variant& index_or_name);
   // The field of that name, or nullptr.
   Field* Find(std::string_view name);
+  // What describes these columns, or nullptr for none.  The recordsets of
+  // one kept statement share it while its columns stay as they are: fields
+  // with the same description have the same names in the same order.
+  std::shared_ptr<const void> Description() const;
 
  private:
   friend class Recordset;

@@ -179,6 +179,35 @@ std::optional<int64_t> ParseTimeOfDay(std::string_view s) {
   return hour * 3600 + minute * 60 + second;
 }
 
+// The form the engine stores dates in, "yyyy-mm-dd" or "yyyy-mm-dd
+// hh:mm:ss", read without the general reader's search for separators and
+// regional order: every date column of every row read comes this way.
+// Nothing when `s` has another form; the general reader then decides.
+std::optional<Date> ParseStoredForm(std::string_view s) {
+  if (s.size() != 10 && s.size() != 19) return std::nullopt;
+  static constexpr std::string_view kPattern = "dddd-dd-dd dd:dd:dd";
+  int value[6] = {};
+  int field = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (kPattern[i] != 'd') {
+      if (s[i] != kPattern[i]) return std::nullopt;
+      ++field;
+    } else if (s[i] >= '0' && s[i] <= '9') {
+      value[field] = value[field] * 10 + (s[i] - '0');
+    } else {
+      return std::nullopt;
+    }
+  }
+  const int year = value[0], month = value[1], day = value[2];
+  if (year < 100 || month < 1 || month > 12 || day < 1 ||
+      day > DaysInMonth(year, month) || value[3] > 23 || value[4] > 59 ||
+      value[5] > 59) {
+    return std::nullopt;
+  }
+  return SerialOf(DaysFromCivil(year, month, day) - kDayZero,
+                  value[3] * 3600 + value[4] * 60 + value[5]);
+}
+
 }  // namespace
 
 bool IsDateSerialInRange(double serial) {
@@ -237,6 +266,7 @@ Date Now() {
 }
 
 std::optional<Date> ParseDateText(std::string_view text) {
+  if (std::optional<Date> stored = ParseStoredForm(text)) return stored;
   size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return std::nullopt;
   std::string_view s =

@@ -286,6 +286,21 @@ TEST(VariantTest, DatesRoundTripThroughTheirParts) {
   }
 }
 
+TEST(VariantTest, EveryStoredDateReadsBackAsItself) {
+  // Steps of a prime number of seconds meet every day, month end and time
+  // of day across the calendar's range.
+  for (int64_t second = -657000LL * 86400; second < 2958000LL * 86400;
+       second += 86400 * 37 + 7919) {
+    const int64_t day = second >= 0 ? second / 86400 : -(-second / 86400);
+    const int64_t rest = second >= 0 ? second % 86400 : -second % 86400;
+    const Date d = DateFromParts(1899, 12, 30 + static_cast<int>(day),
+                                 static_cast<int>(rest / 3600),
+                                 static_cast<int>(rest / 60 % 60),
+                                 static_cast<int>(rest % 60));
+    ASSERT_EQ(CDate(FormatDateTime(d)), d) << FormatDateTime(d);
+  }
+}
+
 TEST(VariantTest, NegativeDatesAndRoundingToTheSecond) {
   EXPECT_EQ(FormatDateTime(Date{-1.25}), "1899-12-29 06:00:00");
   EXPECT_EQ(FormatDateTime(Date{-0.5}), "1899-12-30 12:00:00");
@@ -334,7 +349,11 @@ TEST(VariantTest, TextsThatAreNoDateMismatch) {
        {"", "  ", "2024-02-30", "2023-02-29", "2024-13-01", "2024-00-10",
         "2024-01-01 24:00", "2024-01-01 12:60", "12:00:60", "2024-01-01T12:00",
         "2024-01", "2024/01-05", "1.2.3.4", "0099-01-01", "12:", ":30", "45000",
-        "2024-01-01 12:00 x", "heute"}) {
+        "2024-01-01 12:00 x", "heute",
+        // The stored form with one piece out of range or out of place.
+        "2024-02-30 00:00:00", "2024-01-01 24:00:00", "2024-01-01 12:60:00",
+        "2024-01-01 12:00:60", "2024-01-01x12:00:00", "0099-01-01 00:00:00",
+        "2024-1-011 2:00:00", "20a4-01-01"}) {
     EXPECT_EQ(RaisedNumber([&] { CDate(text); }), 13) << text;
     EXPECT_FALSE(IsDate(text)) << text;
   }

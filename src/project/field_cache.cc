@@ -32,13 +32,13 @@ void FieldCache::Reset(size_t entries) {
   for (size_t i = 0; i < size_; ++i) {
     // Emptied in place: cheaper than assigning a new entry.
     ProjektFeld& entry = entries_[i];
-    entry.sName.clear();
     entry.vWert = Variant();
     entry.bIstNull = false;
     entry.basis.reset();
     entry.written = false;
   }
   row_id_ = 0;
+  named_ = false;
 }
 
 void FieldCache::Write(size_t i, const Variant& data) {
@@ -74,23 +74,31 @@ void FieldCache::Settle(size_t i, ColumnValue stored) {
   }
 }
 
-void FieldCache::Name(const std::vector<std::string_view>& names) {
-  bool same = names.size() == column_names_.size();
-  for (size_t i = 0; same && i < names.size(); ++i) {
-    same = names[i] == column_names_[i];
+void FieldCache::Name(dao::Fields& fields) {
+  named_ = true;
+  std::shared_ptr<const void> description = fields.Description();
+  if (description != nullptr && description == description_) return;
+  description_ = std::move(description);
+  const size_t count = static_cast<size_t>(fields.Count());
+  bool same = count == column_names_.size();
+  for (size_t i = 0; same && i < count; ++i) {
+    same = fields[static_cast<int32_t>(i)].Name() == column_names_[i];
   }
-  if (!same) {
-    column_names_.assign(names.begin(), names.end());
-    upper_names_.clear();
-    by_name_.clear();
-    for (size_t i = 0; i < names.size(); ++i) {
-      upper_names_.push_back(UCase(names[i]));
-      by_name_.emplace(upper_names_.back(), i);  // keeps the first of a name
-    }
+  if (same) return;
+  column_names_.clear();
+  upper_names_.clear();
+  by_name_.clear();
+  for (size_t i = 0; i < count; ++i) {
+    column_names_.push_back(fields[static_cast<int32_t>(i)].Name());
+    upper_names_.push_back(UCase(column_names_.back()));
+    by_name_.emplace(upper_names_.back(), i);  // keeps the first of a name
   }
-  for (size_t i = 0; i < size_ && i < upper_names_.size(); ++i) {
-    entries_[i].sName = upper_names_[i];
-  }
+  ++names_version_;
+}
+
+const std::string& FieldCache::NameOf(size_t i) const {
+  static const std::string kNone;
+  return named_ && i < upper_names_.size() ? upper_names_[i] : kNone;
 }
 
 std::optional<size_t> FieldCache::Position(

@@ -7,12 +7,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "engine/recordset.h"
 #include "vx_taluvek/variant.h"
 
 namespace vx {
@@ -24,8 +25,7 @@ struct ColumnValue {
 };
 
 struct ProjektFeld {
-  std::string sName;  // the column's name in upper case
-  Variant vWert;      // its value; meaningless while bIstNull
+  Variant vWert;  // its value; meaningless while bIstNull
   bool bIstNull = false;
 
   // What the row held in this column when the object last read or saved
@@ -45,7 +45,7 @@ class FieldCache {
   FieldCache() { Reset(1); }
 
   // Makes the cache `entries` empty entries (at least one), the working
-  // copy of no row.  The name index is kept: only Name() replaces it.
+  // copy of no row, whose entries have no names until Name() gives them.
   void Reset(size_t entries);
 
   // A cache of one entry holds no row: reads and writes refuse it.
@@ -68,14 +68,25 @@ class FieldCache {
   // After a save that wrote entry `i`: the row now holds `stored` there.
   void Settle(size_t i, ColumnValue stored);
 
-  // Names the entries after the columns `names` (as the engine gives them,
-  // one per entry) in upper case, and makes those names the name index: each
-  // leads to the first entry of that name.  Loads of the same table give the
-  // same names, so the work of the last call is kept and reused.
-  void Name(const std::vector<std::string_view>& names);
+  // Names the entries after the columns of `fields` (one per entry) in
+  // upper case, and makes those names the name index: each leads to the
+  // first entry of that name.  Every load names the entries anew; the
+  // recordsets of one kept statement share the description of their
+  // columns, so while `fields` show the description of the last call
+  // nothing is looked at again, and otherwise the names are compared before
+  // the index is made anew.
+  void Name(dao::Fields& fields);
+
+  // The upper-case name of entry `i`; "" for an entry that has none (the
+  // cache was reset and not named since, or `i` is beyond the names).
+  const std::string& NameOf(size_t i) const;
 
   // The entry of the upper-case `name` in the name index, or nothing.
   std::optional<size_t> Position(const std::string& upper_name) const;
+
+  // Changes whenever Name() makes the name index anew, so that positions
+  // found with Position() may be kept until then.
+  uint64_t names_version() const { return names_version_; }
 
   // Where an argument of vProjektDatenRead or bProjektDatenWrite points.
   enum class Outcome {
@@ -97,9 +108,12 @@ class FieldCache {
   std::vector<ProjektFeld> entries_;  // the first size_ are the cache
   size_t size_ = 1;
   int32_t row_id_ = 0;
-  std::vector<std::string> column_names_;  // as last given to Name()
-  std::vector<std::string> upper_names_;   // the same in upper case
+  bool named_ = false;  // whether the entries carry upper_names_
+  std::shared_ptr<const void> description_;  // of the fields last named
+  std::vector<std::string> column_names_;    // as last given to Name()
+  std::vector<std::string> upper_names_;     // the same in upper case
   std::unordered_map<std::string, size_t> by_name_;
+  uint64_t names_version_ = 1;
 };
 
 }  // namespace vx

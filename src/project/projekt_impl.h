@@ -8,10 +8,13 @@
 #ifndef VX_PROJECT_PROJEKT_IMPL_H_
 #define VX_PROJECT_PROJEKT_IMPL_H_
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/connections.h"
@@ -60,6 +63,15 @@ struct __attribute__((visibility("hidden"))) cls_Projekt::Impl {
   std::string Land;
   std::string PLZ;
   std::string Ort;
+
+  // Where the columns the object keeps as properties of its own stand in
+  // the cache, found again only when the cache's names change
+  // (projekt_laden.cc).
+  struct PropertyColumns {
+    uint64_t names_version = 0;
+    std::array<std::optional<size_t>, 13> at;
+  };
+  PropertyColumns property_columns;
 
   // ---- Error fields ----
 
@@ -163,7 +175,9 @@ std::vector<std::string> ProjektConditions(int32_t id,
 // The value of `field` in the current row (or edit buffer) as the cache
 // holds the column `upper_name`: null as null, the remarks as the bytes of
 // their 16-bit code units.
-ColumnValue CachedForm(const std::string& upper_name, dao::Field& field);
+ColumnValue CachedForm(std::string_view upper_name, dao::Field& field);
+// The same for a column known to hold the remarks or not.
+ColumnValue CachedForm(bool remark, dao::Field& field);
 
 // The text of `field` in the current row (or edit buffer): "" when it is
 // null or empty, or when there is no such field (nullptr), so that a

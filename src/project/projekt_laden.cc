@@ -1,8 +1,10 @@
 // Loading a project into the object, and reading its field cache.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "data/field_values.h"
@@ -13,16 +15,44 @@ namespace vx {
 namespace {
 
 constexpr int32_t kTextType = 10;
+constexpr std::string_view kRemarkColumn = "BEMERKUNG";
+
+// The columns the object also keeps as properties of its own, in the order
+// of Impl::property_columns.
+enum PropertyColumn {
+  kProNr,
+  kId,
+  kProBez,
+  kProWaehrung,
+  kFlurNr,
+  kFlurStueckNr,
+  kGemeinde,
+  kGemarkung,
+  kProStrasse,
+  kProLand,
+  kProPlz,
+  kProOrt,
+  kBemerkung,
+  kPropertyColumns
+};
+constexpr std::array<const char*, kPropertyColumns> kPropertyColumnNames = {
+    "PRONR",      "ID",         "PROBEZ",    "PROWAEHRUNG", "FLURNR",
+    "FLURSTUECKNR", "GEMEINDE", "GEMARKUNG", "PROSTRASSE",  "PROLAND",
+    "PROPLZ",     "PROORT",     "BEMERKUNG"};
 
 }  // namespace
 
+ColumnValue CachedForm(std::string_view upper_name, dao::Field& field) {
+  return CachedForm(upper_name == kRemarkColumn, field);
+}
+
 // The remarks travel as the bytes of their 16-bit code units, as the
 // suite's programs expect them.
-ColumnValue CachedForm(const std::string& upper_name, dao::Field& field) {
+ColumnValue CachedForm(bool remark, dao::Field& field) {
   ColumnValue cached{field.Value(), false};
   if (cached.value.IsNull()) {
     cached.is_null = true;
-  } else if (upper_name == "BEMERKUNG") {
+  } else if (remark) {
     if (field.FieldSize() >= 1) {
       int32_t type = 0;
       cached.value = CByteArray(FieldValue(&field, type));
@@ -76,15 +106,21 @@ void cls_Projekt::Impl::ProjektLaden() {
   }
 
   nProjektfieldscount = static_cast<int16_t>(count);
-  std::vector<std::string_view> names;
-  names.reserve(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) names.push_back(fields[i].Name());
-  aProjektFelder.Name(names);
+  aProjektFelder.Name(fields);
+  PropertyColumns& at = property_columns;
+  static_assert(kPropertyColumns == std::tuple_size_v<decltype(at.at)>);
+  if (at.names_version != aProjektFelder.names_version()) {
+    for (size_t k = 0; k < at.at.size(); ++k) {
+      at.at[k] = aProjektFelder.Position(kPropertyColumnNames[k]);
+    }
+    at.names_version = aProjektFelder.names_version();
+  }
   for (int32_t i = 0; i < count; ++i) {
     // A column that cannot be read stays empty; the load goes on.
     ResumeNext([&] {
       ProjektFeld& entry = aProjektFelder[static_cast<size_t>(i)];
-      ColumnValue cached = CachedForm(entry.sName, fields[i]);
+      ColumnValue cached =
+          CachedForm(at.at[kBemerkung] == static_cast<size_t>(i), fields[i]);
       entry.vWert = std::move(cached.value);
       entry.bIstNull = cached.is_null;
     });
@@ -93,29 +129,32 @@ void cls_Projekt::Impl::ProjektLaden() {
   // The named columns, taken from the cache just filled: a null or empty
   // column gives "", so that a property never keeps an earlier project's
   // value.
-  auto text = [&](const std::string& upper_name) -> std::string {
-    const std::optional<size_t> i = aProjektFelder.Position(upper_name);
-    if (!i || *i >= aProjektFelder.size()) return std::string();
+  auto entry_of = [&](PropertyColumn column) -> const ProjektFeld* {
+    const std::optional<size_t> i = at.at[column];
+    if (!i || *i >= aProjektFelder.size()) return nullptr;
     const ProjektFeld& entry = aProjektFelder[*i];
-    return entry.bIstNull ? std::string() : CStr(entry.vWert);
+    return entry.bIstNull ? nullptr : &entry;
   };
-  ResumeNext([&] { sProjektNr = text("PRONR"); });
+  auto text = [&](PropertyColumn column) -> std::string {
+    const ProjektFeld* entry = entry_of(column);
+    return entry == nullptr ? std::string() : CStr(entry->vWert);
+  };
+  ResumeNext([&] { sProjektNr = text(kProNr); });
   ResumeNext([&] {
-    const std::optional<size_t> i = aProjektFelder.Position("ID");
-    if (i && *i < aProjektFelder.size() && !aProjektFelder[*i].bIstNull) {
-      lProjektId = CLng(aProjektFelder[*i].vWert);
+    if (const ProjektFeld* entry = entry_of(kId)) {
+      lProjektId = CLng(entry->vWert);
     }
   });
-  ResumeNext([&] { sProjektBez = text("PROBEZ"); });
-  ResumeNext([&] { sProjWaehrung = text("PROWAEHRUNG"); });
-  ResumeNext([&] { FlurNr = text("FLURNR"); });
-  ResumeNext([&] { FlurStueckNr = text("FLURSTUECKNR"); });
-  ResumeNext([&] { Gemeinde = text("GEMEINDE"); });
-  ResumeNext([&] { Gemarkung = text("GEMARKUNG"); });
-  ResumeNext([&] { Strasse = text("PROSTRASSE"); });
-  ResumeNext([&] { Land = text("PROLAND"); });
-  ResumeNext([&] { PLZ = text("PROPLZ"); });
-  ResumeNext([&] { Ort = text("PROORT"); });
+  ResumeNext([&] { sProjektBez = text(kProBez); });
+  ResumeNext([&] { sProjWaehrung = text(kProWaehrung); });
+  ResumeNext([&] { FlurNr = text(kFlurNr); });
+  ResumeNext([&] { FlurStueckNr = text(kFlurStueckNr); });
+  ResumeNext([&] { Gemeinde = text(kGemeinde); });
+  ResumeNext([&] { Gemarkung = text(kGemarkung); });
+  ResumeNext([&] { Strasse = text(kProStrasse); });
+  ResumeNext([&] { Land = text(kProLand); });
+  ResumeNext([&] { PLZ = text(kProPlz); });
+  ResumeNext([&] { Ort = text(kProOrt); });
   aProjektFelder.set_row_id(lProjektId);
   // What went wrong with single columns is not the load's failure.
   Record(0, "");

@@ -163,6 +163,50 @@ TEST_F(ProjektLadenTest, CacheIsFoundByPositionOrName) {
   EXPECT_EQ(p.lProjektErrNum(), 3024);
 }
 
+TEST_F(ProjektLadenTest, EntriesAreNamedAfterTheTableAsItIsNow) {
+  int32_t id = id4711;
+  std::string nr;
+  ASSERT_TRUE(p.bProjektRead(id, nr));
+  ASSERT_EQ(Read("ProOrt"), Variant("München"));
+
+  // Another user rebuilds the table with fewer columns in another order
+  // while this object keeps its database and its statements.
+  Execute("ALTER TABLE Projekt RENAME TO Alt");
+  Execute(
+      "CREATE TABLE Projekt (ProOrt TEXT(100), Bemerkung MEMO, "
+      "ProBez TEXT(255), Id COUNTER, ProNr TEXT(50))");
+  Execute(
+      "INSERT INTO Projekt SELECT ProOrt, Bemerkung, ProBez, Id, ProNr "
+      "FROM Alt");
+  for (int pass = 0; pass < 2; ++pass) {  // the second on kept names
+    id = id4711;
+    nr.clear();
+    ASSERT_TRUE(p.bProjektRead(id, nr)) << pass;
+    EXPECT_EQ(p.nProjektfieldscount(), 5);
+    EXPECT_EQ(Read(0), Variant("München"));
+    EXPECT_EQ(Read("ProOrt"), Variant("München"));
+    EXPECT_EQ(Read("Bemerkung"), Variant(ByteArray{97, 0, 98, 0}));
+    EXPECT_EQ(Read("ProBez"), Variant("Neubau Schule"));
+    EXPECT_EQ(Read(3), Variant(id4711));
+    EXPECT_TRUE(Read("NNF").IsEmpty());
+    EXPECT_EQ(p.Ort(), "München");
+    EXPECT_EQ(p.sProjektBez(), "Neubau Schule");
+    EXPECT_EQ(p.lProjektId(), id4711);
+    EXPECT_EQ(p.sProjektNr(), "4711");
+    EXPECT_EQ(p.FlurNr(), "");  // no longer a column
+  }
+
+  // Back to the whole table: the names follow again.
+  Execute("DROP TABLE Projekt");
+  Execute("ALTER TABLE Alt RENAME TO Projekt");
+  id = id4711;
+  nr.clear();
+  ASSERT_TRUE(p.bProjektRead(id, nr));
+  EXPECT_EQ(p.nProjektfieldscount(), 34);
+  EXPECT_EQ(Read("NNF"), Variant(1.5));
+  EXPECT_EQ(p.FlurNr(), "12");
+}
+
 TEST_F(ProjektLadenTest, EmptyRemarksAreAnEmptyByteArray) {
   Execute("UPDATE Projekt SET Bemerkung = '' WHERE Id = " +
           std::to_string(id_bare));

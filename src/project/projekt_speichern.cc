@@ -118,20 +118,21 @@ bool cls_Projekt::Impl::ProjektSpeichern(int32_t& lProjID) {
       // with fewer entries, or one left empty by a load that found nothing,
       // would write a row of nulls.
       if (static_cast<size_t>(i) >= aProjektFelder.size() ||
-          aProjektFelder[static_cast<size_t>(i)].sName.empty()) {
+          aProjektFelder.NameOf(static_cast<size_t>(i)).empty()) {
         nErr = kErrSubscriptOutOfRange;
         nErrText = StandardDescription(kErrSubscriptOutOfRange);
         break;
       }
       const size_t index = static_cast<size_t>(i);
       const ProjektFeld& entry = aProjektFelder[index];
-      if (SaveSkips(entry.sName)) continue;
+      const std::string& name = aProjektFelder.NameOf(index);
+      if (SaveSkips(name)) continue;
       if (changes_only && !aProjektFelder.Changed(index)) continue;
-      dao::Field* field = fields.Find(entry.sName);
+      dao::Field* field = fields.Find(name);
       if (changes_only && field != nullptr) {
         bool unchanged = false;
         ResumeNext([&] {
-          unchanged = SameValue(CachedForm(entry.sName, *field),
+          unchanged = SameValue(CachedForm(name, *field),
                                 aProjektFelder.Basis(index));
         });
         err.Clear();
@@ -141,7 +142,7 @@ bool cls_Projekt::Impl::ProjektSpeichern(int32_t& lProjID) {
           break;
         }
       }
-      const int16_t save_class = SaveClass(entry.sName, field);
+      const int16_t save_class = SaveClass(name, field);
       // A value the engine refuses leaves the column as it was.
       SaveStep(stop_on_error, [&] {
         std::optional<Variant> value = SavedValue(save_class, entry);
@@ -210,7 +211,7 @@ void cls_Projekt::Impl::SettleWritten(RsHandle& rs,
   dao::Fields& fields = rs->Fields();
   auto settle = [&](size_t index) {
     ResumeNext([&] {
-      const std::string& name = aProjektFelder[index].sName;
+      const std::string& name = aProjektFelder.NameOf(index);
       if (dao::Field* field = fields.Find(name)) {
         aProjektFelder.Settle(index, CachedForm(name, *field));
       }
