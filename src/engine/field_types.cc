@@ -248,6 +248,40 @@ ColumnType TypeOfValue(const Variant& value) {
   return type;
 }
 
+ColumnType TypeOfKind(StoredValue::Kind kind) {
+  ColumnType type;
+  switch (kind) {
+    case StoredValue::Kind::kInteger:
+      type.type = kTypeLong;
+      type.size = 4;
+      break;
+    case StoredValue::Kind::kReal:
+      type.type = kTypeDouble;
+      type.size = 8;
+      break;
+    case StoredValue::Kind::kBlob:
+      type.type = kTypeLongBinary;
+      type.size = 0;
+      break;
+    default:
+      break;  // text, and null without a better guess
+  }
+  return type;
+}
+
+int32_t FieldSizeOf(StoredValue::Kind kind, size_t bytes,
+                    const ColumnType& type) {
+  switch (kind) {
+    case StoredValue::Kind::kNull:
+      return 0;
+    case StoredValue::Kind::kText:
+    case StoredValue::Kind::kBlob:
+      return static_cast<int32_t>(bytes);
+    default:
+      return type.size;
+  }
+}
+
 Variant ReadStoredValue(const ColumnType& type, StoredValue::Kind kind,
                         int64_t integer, double real, std::string_view bytes) {
   using Kind = StoredValue::Kind;

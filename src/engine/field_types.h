@@ -64,6 +64,16 @@ struct StoredValue {
   std::string bytes;  // text (UTF-8) or blob
 };
 
+// The type of a column without a declared type, from the kind of the value
+// it holds.
+ColumnType TypeOfKind(StoredValue::Kind kind);
+
+// Field::FieldSize of a stored value of `kind` with `bytes` bytes in a
+// column of type `type`: 0 for null, the bytes of a text or blob, the
+// type's size otherwise.
+int32_t FieldSizeOf(StoredValue::Kind kind, size_t bytes,
+                    const ColumnType& type);
+
 // What a field of type `type` reads as, for a stored value given by its kind
 // and content.  Values whose kind does not fit the type read by their kind.
 // `bytes` is the text or blob content.

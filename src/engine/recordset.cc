@@ -35,16 +35,9 @@ int32_t Field::Size() const {
 int32_t Field::FieldSize() const {
   rs_->CheckOpen();
   if (!rs_->HasCurrentRow()) RaiseDao(kErrNoCurrentRecord);
-  const Cell& cell = rs_->rows.At(rs_->current, static_cast<size_t>(index_));
-  switch (cell.kind) {
-    case StoredValue::Kind::kNull:
-      return 0;
-    case StoredValue::Kind::kText:
-    case StoredValue::Kind::kBlob:
-      return static_cast<int32_t>(cell.size);
-    default:
-      return Size();
-  }
+  const size_t column = static_cast<size_t>(index_);
+  const Cell& cell = rs_->rows.At(rs_->current, column);
+  return FieldSizeOf(cell.kind, cell.size, rs_->TypeOf(column));
 }
 
 // ---- Fields ----
@@ -164,6 +157,8 @@ void Recordset::MoveLast() {
 }
 
 dao::Fields& Recordset::Fields() { return fields_; }
+
+StoredRow Recordset::CurrentRow() const { return StoredRow(*state_); }
 
 void Recordset::AddNew() {
   state_->CheckOpen();

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/stored_row.h"
 #include "vx_taluvek/variant.h"
 
 namespace vx::dao {
@@ -93,6 +94,9 @@ class Recordset : public Object {
   void MoveLast();
 
   dao::Fields& Fields();
+  // A copy of the current row as stored, to read after the recordset is
+  // closed; 3021 without a current row.
+  StoredRow CurrentRow() const;
 
   void AddNew();
   void Edit();         // 3021 without a current row

@@ -23,8 +23,7 @@ constexpr size_t kBookmarkBytes = 8;
 }  // namespace
 
 bool IsBareTableName(std::string_view given) {
-  const std::string trimmed = Trim(given);
-  std::string_view sql = trimmed;
+  const std::string_view sql = TrimmedView(given);
   if (sql.empty()) return false;
   if (sql.front() == '[') {
     return sql.back() == ']' && sql.find(']') == sql.size() - 1;
@@ -60,27 +59,6 @@ void BindStored(sqlite3_stmt* stmt, int index, const StoredValue& value) {
                           SQLITE_STATIC);
       break;
   }
-}
-
-ColumnType TypeOfKind(StoredValue::Kind kind) {
-  ColumnType type;
-  switch (kind) {
-    case StoredValue::Kind::kInteger:
-      type.type = kTypeLong;
-      type.size = 4;
-      break;
-    case StoredValue::Kind::kReal:
-      type.type = kTypeDouble;
-      type.size = 8;
-      break;
-    case StoredValue::Kind::kBlob:
-      type.type = kTypeLongBinary;
-      type.size = 0;
-      break;
-    default:
-      break;  // text, and null without a better guess
-  }
-  return type;
 }
 
 // The type of the column that a Max, Min or Sum reads, from the same

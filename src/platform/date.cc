@@ -179,33 +179,45 @@ std::optional<int64_t> ParseTimeOfDay(std::string_view s) {
   return hour * 3600 + minute * 60 + second;
 }
 
+// The `count` digits at s[at] as a number, or -1 when one is no digit.
+int FixedDigits(std::string_view s, size_t at, size_t count) {
+  int value = 0;
+  for (size_t i = at; i < at + count; ++i) {
+    const unsigned digit = static_cast<unsigned char>(s[i]) - unsigned{'0'};
+    if (digit > 9) return -1;
+    value = value * 10 + static_cast<int>(digit);
+  }
+  return value;
+}
+
 // The form the engine stores dates in, "yyyy-mm-dd" or "yyyy-mm-dd
 // hh:mm:ss", read without the general reader's search for separators and
 // regional order: every date column of every row read comes this way.
 // Nothing when `s` has another form; the general reader then decides.
 std::optional<Date> ParseStoredForm(std::string_view s) {
-  if (s.size() != 10 && s.size() != 19) return std::nullopt;
-  static constexpr std::string_view kPattern = "dddd-dd-dd dd:dd:dd";
-  int value[6] = {};
-  int field = 0;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (kPattern[i] != 'd') {
-      if (s[i] != kPattern[i]) return std::nullopt;
-      ++field;
-    } else if (s[i] >= '0' && s[i] <= '9') {
-      value[field] = value[field] * 10 + (s[i] - '0');
-    } else {
-      return std::nullopt;
-    }
+  const bool with_time = s.size() == 19;
+  if (!with_time && s.size() != 10) return std::nullopt;
+  if (s[4] != '-' || s[7] != '-') return std::nullopt;
+  const int year = FixedDigits(s, 0, 4);
+  const int month = FixedDigits(s, 5, 2);
+  const int day = FixedDigits(s, 8, 2);
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  if (with_time) {
+    if (s[10] != ' ' || s[13] != ':' || s[16] != ':') return std::nullopt;
+    hour = FixedDigits(s, 11, 2);
+    minute = FixedDigits(s, 14, 2);
+    second = FixedDigits(s, 17, 2);
   }
-  const int year = value[0], month = value[1], day = value[2];
+  // A piece that is no number is -1 and fails its range.
   if (year < 100 || month < 1 || month > 12 || day < 1 ||
-      day > DaysInMonth(year, month) || value[3] > 23 || value[4] > 59 ||
-      value[5] > 59) {
+      day > DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 ||
+      minute > 59 || second < 0 || second > 59) {
     return std::nullopt;
   }
   return SerialOf(DaysFromCivil(year, month, day) - kDayZero,
-                  value[3] * 3600 + value[4] * 60 + value[5]);
+                  hour * 3600 + minute * 60 + second);
 }
 
 }  // namespace

@@ -244,7 +244,13 @@ std::string RTrim(std::string_view s) {
                                         : std::string(s.substr(0, last + 1));
 }
 
-std::string Trim(std::string_view s) { return LTrim(RTrim(s)); }
+std::string Trim(std::string_view s) { return std::string(TrimmedView(s)); }
+
+std::string_view TrimmedView(std::string_view s) {
+  const size_t first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') + 1 - first);
+}
 
 std::string Replace(std::string_view s, std::string_view from,
                     std::string_view to) {

@@ -44,6 +44,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
 std::string Trim(std::string_view s);
+// The part of `s` that Trim keeps, without a copy.
+std::string_view TrimmedView(std::string_view s);
 
 // Every occurrence of `from` replaced by `to`, left to right.
 std::string Replace(std::string_view s, std::string_view from,

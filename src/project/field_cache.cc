@@ -1,5 +1,8 @@
 #include "project/field_cache.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/text.h"
 #include "vx_taluvek/error.h"
 
@@ -28,8 +31,15 @@ void FieldCache::Reset(size_t entries) {
   // entries beyond the size are kept for that, and emptied when they count
   // again.
   size_ = entries < 1 ? 1 : entries;
-  if (entries_.size() < size_) entries_.resize(size_);
+  if (entries_.size() < size_) {
+    entries_.resize(size_);
+    in_row_.resize(size_, false);
+  }
   for (size_t i = 0; i < size_; ++i) {
+    if (in_row_[i]) {  // never made from the row: still empty
+      in_row_[i] = false;
+      continue;
+    }
     // Emptied in place: cheaper than assigning a new entry.
     ProjektFeld& entry = entries_[i];
     entry.vWert = Variant();
@@ -37,12 +47,41 @@ void FieldCache::Reset(size_t entries) {
     entry.basis.reset();
     entry.written = false;
   }
+  row_ = dao::StoredRow();
   row_id_ = 0;
   named_ = false;
 }
 
-void FieldCache::Write(size_t i, const Variant& data) {
+void FieldCache::Load(dao::StoredRow row) {
+  row_ = std::move(row);
+  const size_t count = std::min(size_, row_.size());
+  for (size_t i = 0; i < count; ++i) in_row_[i] = true;
+}
+
+ProjektFeld& FieldCache::Entry(size_t i) const {
   ProjektFeld& entry = entries_[i];
+  if (!in_row_[i]) return entry;
+  in_row_[i] = false;
+  try {
+    entry.vWert = row_.Value(i);
+    MakeCachedForm(NameOf(i) == kRemarkColumn, entry.vWert, entry.bIstNull,
+                   [&] { return row_.FieldSize(i); });
+  } catch (const Error&) {
+    entry.vWert = Variant();  // the entry stays empty
+    entry.bIstNull = false;
+  }
+  return entry;
+}
+
+ColumnValue CachedForm(std::string_view upper_name, dao::Field& field) {
+  ColumnValue cached{field.Value(), false};
+  MakeCachedForm(upper_name == kRemarkColumn, cached.value, cached.is_null,
+                 [&] { return field.FieldSize(); });
+  return cached;
+}
+
+void FieldCache::Write(size_t i, const Variant& data) {
+  ProjektFeld& entry = Entry(i);
   if (!entry.basis) entry.basis = ColumnValue{entry.vWert, entry.bIstNull};
   entry.written = true;
   if (data.IsNull()) {
@@ -54,18 +93,18 @@ void FieldCache::Write(size_t i, const Variant& data) {
 }
 
 bool FieldCache::Changed(size_t i) const {
-  const ProjektFeld& entry = entries_[i];
+  const ProjektFeld& entry = Entry(i);
   return entry.written && entry.basis && !Holds(entry, *entry.basis);
 }
 
 ColumnValue FieldCache::Basis(size_t i) const {
-  const ProjektFeld& entry = entries_[i];
+  const ProjektFeld& entry = Entry(i);
   if (entry.basis) return *entry.basis;
   return ColumnValue{entry.vWert, entry.bIstNull};
 }
 
 void FieldCache::Settle(size_t i, ColumnValue stored) {
-  ProjektFeld& entry = entries_[i];
+  ProjektFeld& entry = Entry(i);
   entry.written = false;
   if (Holds(entry, stored)) {
     entry.basis.reset();

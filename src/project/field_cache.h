@@ -10,10 +10,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "engine/recordset.h"
+#include "engine/stored_row.h"
 #include "vx_taluvek/variant.h"
 
 namespace vx {
@@ -40,6 +42,27 @@ struct ProjektFeld {
 // or both null.
 bool SameValue(const ColumnValue& a, const ColumnValue& b);
 
+// The column that holds the remarks, in upper case.
+inline constexpr std::string_view kRemarkColumn = "BEMERKUNG";
+
+// Turns `value`, read from a column, into the form the cache holds, in
+// place: null as null (`is_null`), and the remarks (`remark`) as the bytes
+// of their 16-bit code units, as the suite's programs expect them; none
+// when the column's FieldSize, asked of `field_size` for the remarks only,
+// is 0.
+template <typename FieldSize>
+void MakeCachedForm(bool remark, Variant& value, bool& is_null,
+                    FieldSize&& field_size) {
+  is_null = value.IsNull();
+  if (!is_null && remark) {
+    value = field_size() >= 1 ? Variant(CByteArray(value)) : Variant(ByteArray());
+  }
+}
+
+// The value of `field` in the current row (or edit buffer) as the cache
+// holds the column `upper_name`.
+ColumnValue CachedForm(std::string_view upper_name, dao::Field& field);
+
 class FieldCache {
  public:
   FieldCache() { Reset(1); }
@@ -48,11 +71,17 @@ class FieldCache {
   // copy of no row, whose entries have no names until Name() gives them.
   void Reset(size_t entries);
 
+  // Makes the entries, as Reset left them, the working copy of `row`, one
+  // column per entry, in their cached form (MakeCachedForm).  An entry's value is made from the row
+  // when the entry is first used: most callers read a few columns of a
+  // row.  A column that cannot be read leaves its entry empty.
+  void Load(dao::StoredRow row);
+
   // A cache of one entry holds no row: reads and writes refuse it.
   bool Loaded() const { return size_ > 1; }
   size_t size() const { return size_; }
-  ProjektFeld& operator[](size_t i) { return entries_[i]; }
-  const ProjektFeld& operator[](size_t i) const { return entries_[i]; }
+  ProjektFeld& operator[](size_t i) { return Entry(i); }
+  const ProjektFeld& operator[](size_t i) const { return Entry(i); }
 
   // The Id of the row the cache is a working copy of; 0 for none.
   int32_t row_id() const { return row_id_; }
@@ -105,7 +134,16 @@ class FieldCache {
   Target Find(const Variant& index_or_name) const;
 
  private:
-  std::vector<ProjektFeld> entries_;  // the first size_ are the cache
+  // Entry `i`, its value made from row_ first when it is still there.
+  ProjektFeld& Entry(size_t i) const;
+
+  // The entries are made from the row as they are used: logically the
+  // cache holds their values from the load on.
+  mutable std::vector<ProjektFeld> entries_;  // the first size_ are the cache
+  // Whether entry i's value is still in row_; the entry itself is then as
+  // Reset left it.  As long as entries_.
+  mutable std::vector<bool> in_row_;
+  dao::StoredRow row_;
   size_t size_ = 1;
   int32_t row_id_ = 0;
   bool named_ = false;  // whether the entries carry upper_names_

@@ -69,7 +69,7 @@ struct __attribute__((visibility("hidden"))) cls_Projekt::Impl {
   // (projekt_laden.cc).
   struct PropertyColumns {
     uint64_t names_version = 0;
-    std::array<std::optional<size_t>, 13> at;
+    std::array<std::optional<size_t>, 12> at;
   };
   PropertyColumns property_columns;
 
@@ -171,13 +171,6 @@ std::string PlaceholderNumber(int32_t user_id);
 // when neither is given.
 std::vector<std::string> ProjektConditions(int32_t id,
                                            const std::string& number);
-
-// The value of `field` in the current row (or edit buffer) as the cache
-// holds the column `upper_name`: null as null, the remarks as the bytes of
-// their 16-bit code units.
-ColumnValue CachedForm(std::string_view upper_name, dao::Field& field);
-// The same for a column known to hold the remarks or not.
-ColumnValue CachedForm(bool remark, dao::Field& field);
 
 // The text of `field` in the current row (or edit buffer): "" when it is
 // null or empty, or when there is no such field (nullptr), so that a

@@ -15,7 +15,6 @@ namespace vx {
 namespace {
 
 constexpr int32_t kTextType = 10;
-constexpr std::string_view kRemarkColumn = "BEMERKUNG";
 
 // The columns the object also keeps as properties of its own, in the order
 // of Impl::property_columns.
@@ -32,36 +31,14 @@ enum PropertyColumn {
   kProLand,
   kProPlz,
   kProOrt,
-  kBemerkung,
   kPropertyColumns
 };
 constexpr std::array<const char*, kPropertyColumns> kPropertyColumnNames = {
     "PRONR",      "ID",         "PROBEZ",    "PROWAEHRUNG", "FLURNR",
     "FLURSTUECKNR", "GEMEINDE", "GEMARKUNG", "PROSTRASSE",  "PROLAND",
-    "PROPLZ",     "PROORT",     "BEMERKUNG"};
+    "PROPLZ",     "PROORT"};
 
 }  // namespace
-
-ColumnValue CachedForm(std::string_view upper_name, dao::Field& field) {
-  return CachedForm(upper_name == kRemarkColumn, field);
-}
-
-// The remarks travel as the bytes of their 16-bit code units, as the
-// suite's programs expect them.
-ColumnValue CachedForm(bool remark, dao::Field& field) {
-  ColumnValue cached{field.Value(), false};
-  if (cached.value.IsNull()) {
-    cached.is_null = true;
-  } else if (remark) {
-    if (field.FieldSize() >= 1) {
-      int32_t type = 0;
-      cached.value = CByteArray(FieldValue(&field, type));
-    } else {
-      cached.value = ByteArray();
-    }
-  }
-  return cached;
-}
 
 std::string ColumnText(dao::Field* field) {
   if (field == nullptr) return std::string();
@@ -115,16 +92,7 @@ void cls_Projekt::Impl::ProjektLaden() {
     }
     at.names_version = aProjektFelder.names_version();
   }
-  for (int32_t i = 0; i < count; ++i) {
-    // A column that cannot be read stays empty; the load goes on.
-    ResumeNext([&] {
-      ProjektFeld& entry = aProjektFelder[static_cast<size_t>(i)];
-      ColumnValue cached =
-          CachedForm(at.at[kBemerkung] == static_cast<size_t>(i), fields[i]);
-      entry.vWert = std::move(cached.value);
-      entry.bIstNull = cached.is_null;
-    });
-  }
+  ResumeNext([&] { aProjektFelder.Load(rs->CurrentRow()); });
 
   // The named columns, taken from the cache just filled: a null or empty
   // column gives "", so that a property never keeps an earlier project's

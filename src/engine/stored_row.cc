@@ -1,0 +1,58 @@
+#include "engine/stored_row.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "engine/column_set.h"
+#include "engine/dao_errors.h"
+#include "engine/recordset_state.h"
+
+namespace vx::dao {
+
+StoredRow::StoredRow(const RecordsetCursor& cursor) : columns_(cursor.columns) {
+  cursor.CheckOpen();
+  if (!cursor.HasCurrentRow()) RaiseDao(kErrNoCurrentRecord);
+  // The visible columns only: a dynaset's hidden rowid stays behind.  A
+  // row's texts and blobs were stored one after the other: the span from
+  // the first to the end of the last is copied in one piece.
+  const size_t count = columns_->size();
+  cells_.reserve(count);
+  auto has_bytes = [](const Cell& cell) {
+    return cell.kind == StoredValue::Kind::kText ||
+           cell.kind == StoredValue::Kind::kBlob;
+  };
+  std::optional<size_t> first;
+  size_t end = 0;
+  for (size_t column = 0; column < count; ++column) {
+    const Cell& cell = cursor.rows.At(cursor.current, column);
+    cells_.push_back(cell);
+    if (has_bytes(cell)) {
+      first = std::min(first.value_or(cell.offset), cell.offset);
+      end = std::max(end, cell.offset + cell.size);
+    }
+  }
+  if (!first) return;
+  bytes_ = cursor.rows.BytesOf(Cell{.offset = *first, .size = end - *first});
+  for (Cell& cell : cells_) {
+    if (has_bytes(cell)) cell.offset -= *first;
+  }
+}
+
+ColumnType StoredRow::TypeOf(size_t column) const {
+  const ColumnInfo& info = (*columns_)[column];
+  return info.declared ? info.type : TypeOfKind(cells_[column].kind);
+}
+
+Variant StoredRow::Value(size_t column) const {
+  const Cell& cell = cells_[column];
+  return ReadStoredValue(TypeOf(column), cell.kind, cell.integer, cell.real,
+                         std::string_view(bytes_).substr(cell.offset, cell.size));
+}
+
+int32_t StoredRow::FieldSize(size_t column) const {
+  const Cell& cell = cells_[column];
+  return FieldSizeOf(cell.kind, cell.size, TypeOf(column));
+}
+
+}  // namespace vx::dao

@@ -1,0 +1,50 @@
+// A copy of the current row of a recordset that lives on without it.
+//
+// A reader that keeps a row for later, and may never look at most of its
+// columns, keeps the row as the engine stores it and makes a Variant only
+// of the columns it reads; the copy is the row's cells and text, not a
+// value per column.
+
+#ifndef VX_ENGINE_STORED_ROW_H_
+#define VX_ENGINE_STORED_ROW_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/row_store.h"
+#include "vx_taluvek/variant.h"
+
+namespace vx::dao {
+
+class ColumnSet;
+struct RecordsetCursor;
+
+class StoredRow {
+ public:
+  // A row of no columns.
+  StoredRow() = default;
+  // The current row of `cursor` as it is stored, without what its edit
+  // buffer holds.  Raises 3021 when there is no current row.
+  explicit StoredRow(const RecordsetCursor& cursor);
+
+  size_t size() const { return cells_.size(); }
+
+  // What Field::Value and Field::FieldSize of the recordset gave for the
+  // column at 0-based `column` (< size()) when the row was copied.
+  Variant Value(size_t column) const;
+  int32_t FieldSize(size_t column) const;
+
+ private:
+  ColumnType TypeOf(size_t column) const;
+
+  std::shared_ptr<const ColumnSet> columns_;
+  std::vector<Cell> cells_;  // offsets into bytes_
+  std::string bytes_;
+};
+
+}  // namespace vx::dao
+
+#endif  // VX_ENGINE_STORED_ROW_H_
