@@ -158,7 +158,7 @@ void Recordset::MoveLast() {
 
 dao::Fields& Recordset::Fields() { return fields_; }
 
-StoredRow Recordset::CurrentRow() const { return StoredRow(*state_); }
+void Recordset::CopyCurrentRow(StoredRow& row) const { row.CopyFrom(*state_); }
 
 void Recordset::AddNew() {
   state_->CheckOpen();

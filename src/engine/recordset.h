@@ -94,9 +94,9 @@ class Recordset : public Object {
   void MoveLast();
 
   dao::Fields& Fields();
-  // A copy of the current row as stored, to read after the recordset is
-  // closed; 3021 without a current row.
-  StoredRow CurrentRow() const;
+  // Copies the current row as stored into `row`, to read after the
+  // recordset is closed (StoredRow::CopyFrom); 3021 without a current row.
+  void CopyCurrentRow(StoredRow& row) const;
 
   void AddNew();
   void Edit();         // 3021 without a current row

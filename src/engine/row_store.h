@@ -45,6 +45,8 @@ class RowStore {
   // Drops the rows from `rows` on.
   void Truncate(size_t rows);
 
+  // The cells of a row follow each other: &At(row, 0) is an array of
+  // columns() cells.
   const Cell& At(size_t row, size_t column) const {
     return cells_[row * columns_ + column];
   }

@@ -10,30 +10,37 @@
 
 namespace vx::dao {
 
-StoredRow::StoredRow(const RecordsetCursor& cursor) : columns_(cursor.columns) {
+void StoredRow::Clear() {
+  columns_.reset();
+  cells_.clear();
+  bytes_.clear();
+}
+
+void StoredRow::CopyFrom(const RecordsetCursor& cursor) {
+  Clear();
   cursor.CheckOpen();
   if (!cursor.HasCurrentRow()) RaiseDao(kErrNoCurrentRecord);
+  columns_ = cursor.columns;
   // The visible columns only: a dynaset's hidden rowid stays behind.  A
   // row's texts and blobs were stored one after the other: the span from
   // the first to the end of the last is copied in one piece.
   const size_t count = columns_->size();
-  cells_.reserve(count);
+  const Cell* row = &cursor.rows.At(cursor.current, 0);
+  cells_.assign(row, row + count);
   auto has_bytes = [](const Cell& cell) {
     return cell.kind == StoredValue::Kind::kText ||
            cell.kind == StoredValue::Kind::kBlob;
   };
   std::optional<size_t> first;
   size_t end = 0;
-  for (size_t column = 0; column < count; ++column) {
-    const Cell& cell = cursor.rows.At(cursor.current, column);
-    cells_.push_back(cell);
+  for (const Cell& cell : cells_) {
     if (has_bytes(cell)) {
       first = std::min(first.value_or(cell.offset), cell.offset);
       end = std::max(end, cell.offset + cell.size);
     }
   }
   if (!first) return;
-  bytes_ = cursor.rows.BytesOf(Cell{.offset = *first, .size = end - *first});
+  bytes_.assign(cursor.rows.BytesOf(Cell{.offset = *first, .size = end - *first}));
   for (Cell& cell : cells_) {
     if (has_bytes(cell)) cell.offset -= *first;
   }

@@ -26,9 +26,13 @@ class StoredRow {
  public:
   // A row of no columns.
   StoredRow() = default;
-  // The current row of `cursor` as it is stored, without what its edit
-  // buffer holds.  Raises 3021 when there is no current row.
-  explicit StoredRow(const RecordsetCursor& cursor);
+
+  // Makes this row a copy of the current row of `cursor` as it is stored,
+  // without what its edit buffer holds, in the room of the row it was.
+  // Raises 3021 when there is no current row; the row is then empty.
+  void CopyFrom(const RecordsetCursor& cursor);
+  // Makes this a row of no columns, keeping its room.
+  void Clear();
 
   size_t size() const { return cells_.size(); }
 

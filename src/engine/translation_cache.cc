@@ -63,8 +63,16 @@ void MakeShape(const std::vector<Token>& tokens, Target target, std::string& sha
     if (IsLiteral(t)) {
       shape += IsBooleanWord(t) ? 'B' : 'L';
     } else {
-      shape += std::to_string(t.text.size());
-      shape += ':';
+      // The length first, so that no text can pass for two: in one byte
+      // below 255, else as 255 and its digits (a name in brackets may be
+      // long).
+      if (t.text.size() < 255) {
+        shape += static_cast<char>(t.text.size());
+      } else {
+        shape += static_cast<char>(255);
+        shape += std::to_string(t.text.size());
+        shape += ':';
+      }
       shape += t.text;
     }
   }

@@ -33,11 +33,11 @@ void FieldCache::Reset(size_t entries) {
   size_ = entries < 1 ? 1 : entries;
   if (entries_.size() < size_) {
     entries_.resize(size_);
-    in_row_.resize(size_, false);
+    in_row_.resize(size_, 0);
   }
   for (size_t i = 0; i < size_; ++i) {
     if (in_row_[i]) {  // never made from the row: still empty
-      in_row_[i] = false;
+      in_row_[i] = 0;
       continue;
     }
     // Emptied in place: cheaper than assigning a new entry.
@@ -47,21 +47,21 @@ void FieldCache::Reset(size_t entries) {
     entry.basis.reset();
     entry.written = false;
   }
-  row_ = dao::StoredRow();
+  row_.Clear();
   row_id_ = 0;
   named_ = false;
 }
 
-void FieldCache::Load(dao::StoredRow row) {
-  row_ = std::move(row);
+void FieldCache::Load(const dao::Recordset& rs) {
+  rs.CopyCurrentRow(row_);
   const size_t count = std::min(size_, row_.size());
-  for (size_t i = 0; i < count; ++i) in_row_[i] = true;
+  std::fill_n(in_row_.begin(), count, uint8_t{1});
 }
 
 ProjektFeld& FieldCache::Entry(size_t i) const {
   ProjektFeld& entry = entries_[i];
   if (!in_row_[i]) return entry;
-  in_row_[i] = false;
+  in_row_[i] = 0;
   try {
     entry.vWert = row_.Value(i);
     MakeCachedForm(NameOf(i) == kRemarkColumn, entry.vWert, entry.bIstNull,

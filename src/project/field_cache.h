@@ -71,11 +71,12 @@ class FieldCache {
   // copy of no row, whose entries have no names until Name() gives them.
   void Reset(size_t entries);
 
-  // Makes the entries, as Reset left them, the working copy of `row`, one
-  // column per entry, in their cached form (MakeCachedForm).  An entry's value is made from the row
+  // Makes the entries, as Reset left them, the working copy of the current
+  // row of `rs`, one column per entry, in their cached form
+  // (MakeCachedForm); raises as Recordset::CopyCurrentRow.  An entry's value is made from the row
   // when the entry is first used: most callers read a few columns of a
   // row.  A column that cannot be read leaves its entry empty.
-  void Load(dao::StoredRow row);
+  void Load(const dao::Recordset& rs);
 
   // A cache of one entry holds no row: reads and writes refuse it.
   bool Loaded() const { return size_ > 1; }
@@ -142,7 +143,7 @@ class FieldCache {
   mutable std::vector<ProjektFeld> entries_;  // the first size_ are the cache
   // Whether entry i's value is still in row_; the entry itself is then as
   // Reset left it.  As long as entries_.
-  mutable std::vector<bool> in_row_;
+  mutable std::vector<uint8_t> in_row_;
   dao::StoredRow row_;
   size_t size_ = 1;
   int32_t row_id_ = 0;

@@ -92,7 +92,7 @@ void cls_Projekt::Impl::ProjektLaden() {
     }
     at.names_version = aProjektFelder.names_version();
   }
-  ResumeNext([&] { aProjektFelder.Load(rs->CurrentRow()); });
+  ResumeNext([&] { aProjektFelder.Load(*rs); });
 
   // The named columns, taken from the cache just filled: a null or empty
   // column gives "", so that a property never keeps an earlier project's
