@@ -269,4 +269,16 @@ void Connection::Unregister(ConnectionClient* client) {
                  clients_.end());
 }
 
+RowStore Connection::TakeRowStore(size_t columns) {
+  RowStore rows = std::move(spare_rows_);
+  rows.Clear(columns);
+  return rows;
+}
+
+void Connection::KeepRowStore(RowStore&& rows) {
+  // A store that held many rows or long texts is let go, so that one large
+  // read does not hold its memory for the connection's life.
+  if (rows.room() <= kKeptRowStoreRoom) spare_rows_ = std::move(rows);
+}
+
 }  // namespace vx::dao

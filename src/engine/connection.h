@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/row_store.h"
 #include "engine/sql_dialect.h"
 #include "engine/statement_cache.h"
 
@@ -132,6 +133,15 @@ class Connection {
   void Register(ConnectionClient* client);
   void Unregister(ConnectionClient* client);
 
+  // A row store for a recordset of `columns` columns.  A program reads one
+  // row after another through recordsets that each live for a moment: the
+  // store of the last one that ended is handed on, empty, with the room it
+  // had grown.
+  RowStore TakeRowStore(size_t columns);
+  // Keeps the store of a recordset that ends, when it is small enough to
+  // be worth keeping.
+  void KeepRowStore(RowStore&& rows);
+
  private:
   friend class Statement;
   Connection(std::string name, std::string path,
@@ -158,6 +168,7 @@ class Connection {
   int busy_limit_ms_ = kBusyTimeoutMs;
   std::chrono::steady_clock::time_point busy_since_;
   std::vector<ConnectionClient*> clients_;
+  RowStore spare_rows_;
 };
 
 }  // namespace vx::dao

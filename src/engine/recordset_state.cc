@@ -85,6 +85,7 @@ std::optional<ColumnType> AggregateType(Connection& connection,
 
 RecordsetState::~RecordsetState() {
   if (open) Release();
+  if (connection) connection->KeepRowStore(std::move(rows));
 }
 
 void RecordsetState::CheckOpen() const {
@@ -441,7 +442,8 @@ std::shared_ptr<Recordset> OpenRecordsetOn(
   }
   state->columns = described;
   state->buffer.resize(state->columns->size());
-  state->rows = RowStore(static_cast<size_t>(sqlite3_column_count(stmt)));
+  state->rows = connection->TakeRowStore(
+      static_cast<size_t>(sqlite3_column_count(stmt)));
   if (row) {
     state->rows.Append(stmt);
   } else {

@@ -6,6 +6,13 @@
 
 namespace vx::dao {
 
+void RowStore::Clear(size_t columns) {
+  columns_ = columns;
+  rows_ = 0;
+  cells_.clear();
+  bytes_.clear();
+}
+
 size_t RowStore::Append(sqlite3_stmt* stmt) {
   cells_.resize(cells_.size() + columns_);
   Read(stmt, cells_.data() + rows_ * columns_);

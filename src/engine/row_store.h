@@ -27,12 +27,22 @@ struct Cell {
   size_t size = 0;
 };
 
+// The room of a row store a connection keeps for its next recordset.
+inline constexpr size_t kKeptRowStoreRoom = 64 * 1024;
+
 class RowStore {
  public:
   explicit RowStore(size_t columns = 0) : columns_(columns) {}
 
   size_t rows() const { return rows_; }
   size_t columns() const { return columns_; }
+  // The bytes the store has room for, cells and texts.
+  size_t room() const {
+    return cells_.capacity() * sizeof(Cell) + bytes_.capacity();
+  }
+
+  // Makes the store one of no rows of `columns` columns, keeping its room.
+  void Clear(size_t columns);
 
   // Appends the current row of `stmt` (its first columns() columns);
   // returns its index.
