@@ -57,6 +57,19 @@ Variant StoredRow::Value(size_t column) const {
                          std::string_view(bytes_).substr(cell.offset, cell.size));
 }
 
+std::optional<std::string_view> StoredRow::StoredText(size_t column) const {
+  const Cell& cell = cells_[column];
+  if (cell.kind != StoredValue::Kind::kText) return std::nullopt;
+  switch (TypeOf(column).type) {
+    case kTypeText:
+    case kTypeMemo:
+    case kTypeGuid:
+      return std::string_view(bytes_).substr(cell.offset, cell.size);
+    default:
+      return std::nullopt;
+  }
+}
+
 int32_t StoredRow::FieldSize(size_t column) const {
   const Cell& cell = cells_[column];
   return FieldSizeOf(cell.kind, cell.size, TypeOf(column));

@@ -11,7 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/row_store.h"
@@ -40,6 +42,10 @@ class StoredRow {
   // column at 0-based `column` (< size()) when the row was copied.
   Variant Value(size_t column) const;
   int32_t FieldSize(size_t column) const;
+  // The text Value gives for `column` when it is the stored text itself (a
+  // text in a column of a text type), to be read without a Variant;
+  // nothing otherwise.
+  std::optional<std::string_view> StoredText(size_t column) const;
 
  private:
   ColumnType TypeOf(size_t column) const;

@@ -73,6 +73,17 @@ ProjektFeld& FieldCache::Entry(size_t i) const {
   return entry;
 }
 
+void FieldCache::AssignText(size_t i, std::string& text) const {
+  if (in_row_[i] && NameOf(i) != kRemarkColumn) {
+    if (std::optional<std::string_view> stored = row_.StoredText(i)) {
+      text.assign(*stored);
+      return;
+    }
+  }
+  const ProjektFeld& entry = Entry(i);
+  text = entry.bIstNull ? std::string() : CStr(entry.vWert);
+}
+
 ColumnValue CachedForm(std::string_view upper_name, dao::Field& field) {
   ColumnValue cached{field.Value(), false};
   MakeCachedForm(upper_name == kRemarkColumn, cached.value, cached.is_null,

@@ -107,6 +107,11 @@ class FieldCache {
   // the index is made anew.
   void Name(dao::Fields& fields);
 
+  // Assigns to `text` what CStr gives of entry `i`'s value, "" for null.
+  // An entry still in the row that holds a plain text is read as it is
+  // stored, without making its value.
+  void AssignText(size_t i, std::string& text) const;
+
   // The upper-case name of entry `i`; "" for an entry that has none (the
   // cache was reset and not named since, or `i` is beyond the names).
   const std::string& NameOf(size_t i) const;

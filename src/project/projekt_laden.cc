@@ -97,32 +97,31 @@ void cls_Projekt::Impl::ProjektLaden() {
   // The named columns, taken from the cache just filled: a null or empty
   // column gives "", so that a property never keeps an earlier project's
   // value.
-  auto entry_of = [&](PropertyColumn column) -> const ProjektFeld* {
+  auto assign_text = [&](PropertyColumn column, std::string& property) {
     const std::optional<size_t> i = at.at[column];
-    if (!i || *i >= aProjektFelder.size()) return nullptr;
-    const ProjektFeld& entry = aProjektFelder[*i];
-    return entry.bIstNull ? nullptr : &entry;
-  };
-  auto text = [&](PropertyColumn column) -> std::string {
-    const ProjektFeld* entry = entry_of(column);
-    return entry == nullptr ? std::string() : CStr(entry->vWert);
-  };
-  ResumeNext([&] { sProjektNr = text(kProNr); });
-  ResumeNext([&] {
-    if (const ProjektFeld* entry = entry_of(kId)) {
-      lProjektId = CLng(entry->vWert);
+    if (!i || *i >= aProjektFelder.size()) {
+      property.clear();
+    } else {
+      aProjektFelder.AssignText(*i, property);
     }
+  };
+  ResumeNext([&] { assign_text(kProNr, sProjektNr); });
+  ResumeNext([&] {
+    const std::optional<size_t> i = at.at[kId];
+    if (!i || *i >= aProjektFelder.size()) return;
+    const ProjektFeld& entry = aProjektFelder[*i];
+    if (!entry.bIstNull) lProjektId = CLng(entry.vWert);
   });
-  ResumeNext([&] { sProjektBez = text(kProBez); });
-  ResumeNext([&] { sProjWaehrung = text(kProWaehrung); });
-  ResumeNext([&] { FlurNr = text(kFlurNr); });
-  ResumeNext([&] { FlurStueckNr = text(kFlurStueckNr); });
-  ResumeNext([&] { Gemeinde = text(kGemeinde); });
-  ResumeNext([&] { Gemarkung = text(kGemarkung); });
-  ResumeNext([&] { Strasse = text(kProStrasse); });
-  ResumeNext([&] { Land = text(kProLand); });
-  ResumeNext([&] { PLZ = text(kProPlz); });
-  ResumeNext([&] { Ort = text(kProOrt); });
+  ResumeNext([&] { assign_text(kProBez, sProjektBez); });
+  ResumeNext([&] { assign_text(kProWaehrung, sProjWaehrung); });
+  ResumeNext([&] { assign_text(kFlurNr, FlurNr); });
+  ResumeNext([&] { assign_text(kFlurStueckNr, FlurStueckNr); });
+  ResumeNext([&] { assign_text(kGemeinde, Gemeinde); });
+  ResumeNext([&] { assign_text(kGemarkung, Gemarkung); });
+  ResumeNext([&] { assign_text(kProStrasse, Strasse); });
+  ResumeNext([&] { assign_text(kProLand, Land); });
+  ResumeNext([&] { assign_text(kProPlz, PLZ); });
+  ResumeNext([&] { assign_text(kProOrt, Ort); });
   aProjektFelder.set_row_id(lProjektId);
   // What went wrong with single columns is not the load's failure.
   Record(0, "");

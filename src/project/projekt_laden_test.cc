@@ -174,15 +174,15 @@ TEST_F(ProjektLadenTest, EntriesAreNamedAfterTheTableAsItIsNow) {
   Execute("ALTER TABLE Projekt RENAME TO Alt");
   Execute(
       "CREATE TABLE Projekt (ProOrt TEXT(100), Bemerkung MEMO, "
-      "ProBez TEXT(255), Id COUNTER, ProNr TEXT(50))");
+      "ProBez TEXT(255), Id COUNTER, ProNr TEXT(50), FlurNr LONG)");
   Execute(
-      "INSERT INTO Projekt SELECT ProOrt, Bemerkung, ProBez, Id, ProNr "
-      "FROM Alt");
+      "INSERT INTO Projekt SELECT ProOrt, Bemerkung, ProBez, Id, ProNr, "
+      "FlurNr FROM Alt");
   for (int pass = 0; pass < 2; ++pass) {  // the second on kept names
     id = id4711;
     nr.clear();
     ASSERT_TRUE(p.bProjektRead(id, nr)) << pass;
-    EXPECT_EQ(p.nProjektfieldscount(), 5);
+    EXPECT_EQ(p.nProjektfieldscount(), 6);
     EXPECT_EQ(Read(0), Variant("München"));
     EXPECT_EQ(Read("ProOrt"), Variant("München"));
     EXPECT_EQ(Read("Bemerkung"), Variant(ByteArray{97, 0, 98, 0}));
@@ -193,7 +193,9 @@ TEST_F(ProjektLadenTest, EntriesAreNamedAfterTheTableAsItIsNow) {
     EXPECT_EQ(p.sProjektBez(), "Neubau Schule");
     EXPECT_EQ(p.lProjektId(), id4711);
     EXPECT_EQ(p.sProjektNr(), "4711");
-    EXPECT_EQ(p.FlurNr(), "");  // no longer a column
+    EXPECT_EQ(p.FlurNr(), "12");  // now a number, as text
+    EXPECT_EQ(Read("FlurNr"), Variant(int32_t{12}));
+    EXPECT_EQ(p.Gemeinde(), "");  // no longer a column
   }
 
   // Back to the whole table: the names follow again.
