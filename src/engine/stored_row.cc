@@ -1,7 +1,6 @@
 #include "engine/stored_row.h"
 
 #include <algorithm>
-#include <optional>
 #include <string_view>
 
 #include "engine/column_set.h"
@@ -31,18 +30,20 @@ void StoredRow::CopyFrom(const RecordsetCursor& cursor) {
     return cell.kind == StoredValue::Kind::kText ||
            cell.kind == StoredValue::Kind::kBlob;
   };
-  std::optional<size_t> first;
+  size_t first = std::string::npos;
   size_t end = 0;
   for (const Cell& cell : cells_) {
     if (has_bytes(cell)) {
-      first = std::min(first.value_or(cell.offset), cell.offset);
+      first = std::min(first, cell.offset);
       end = std::max(end, cell.offset + cell.size);
     }
   }
-  if (!first) return;
-  bytes_.assign(cursor.rows.BytesOf(Cell{.offset = *first, .size = end - *first}));
+  if (first == std::string::npos) return;
+  bytes_.assign(cursor.rows.BytesOf(Cell{.offset = first, .size = end - first}));
+  // A recordset of one row holds its bytes from the start: nothing to move.
+  if (first == 0) return;
   for (Cell& cell : cells_) {
-    if (has_bytes(cell)) cell.offset -= *first;
+    if (has_bytes(cell)) cell.offset -= first;
   }
 }
 
