@@ -8,7 +8,10 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
+#include <chrono>
+#include <fstream>
 #include <string>
+#include <thread>
 
 namespace vx::bench {
 
@@ -18,6 +21,28 @@ inline std::string MakeSettingsHome() {
   std::string home = mkdtemp(templ);
   setenv("TARVANO_HOME", home.c_str(), 1);
   return home;
+}
+
+// When the settings files written so far have settled (see below).
+inline std::chrono::steady_clock::time_point& SettingsSettle() {
+  static std::chrono::steady_clock::time_point settle;
+  return settle;
+}
+
+// Writes the settings file `path` with `content`.  An installation's
+// settings file was written long before a program reads it; the library
+// reads a file written within the last seconds anew at every lookup (its
+// times cannot yet tell a second change from the first), so a fixture that
+// writes one calls AwaitSettledSettings() before the benchmarks run.
+inline void WriteSettingsFile(const std::string& path,
+                              const std::string& content) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+  SettingsSettle() = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+}
+
+// Waits until the settings files written have settled.
+inline void AwaitSettledSettings() {
+  std::this_thread::sleep_until(SettingsSettle());
 }
 
 // Runs `insert` (an INSERT whose first two parameters are the project's

@@ -25,9 +25,8 @@ constexpr int kRows = 10000;
 // whether the data lie on a server.
 struct Fixture {
   Fixture() : home(MakeSettingsHome()), path(home + "/PROJEKT.VX3DB") {
-    FILE* ini = fopen((home + "/Tarvano.INI").c_str(), "w");
-    fprintf(ini, "[Datei Verzeichnisse]\nPROJEKT=%s\n", home.c_str());
-    fclose(ini);
+    WriteSettingsFile(home + "/Tarvano.INI",
+                      "[Datei Verzeichnisse]\nPROJEKT=" + home + "\n");
     dao::CreateDatabase(path,
                         "CREATE TABLE Projekt (Id COUNTER, ProNr TEXT(50), "
                         "ProBez TEXT(255), ProOrt TEXT(100), BudgetNetto DOUBLE, "
@@ -38,6 +37,7 @@ struct Fixture {
                  "SatzLockKZ, Aktualisierung) VALUES (?, ?, 'Musterstadt', "
                  "1234.5, 0, '2024-01-02 10:00:00')",
                  kRows);
+    AwaitSettledSettings();
   }
   ~Fixture() { std::filesystem::remove_all(home); }
 

@@ -28,9 +28,10 @@ constexpr int64_t kMegabyte = 1 << 20;
 
 struct Fixture {
   Fixture() : home(MakeSettingsHome()) {
-    std::ofstream(home + "/Tarvano.INI") << "[Server]\nDatenbankArt=1\n";
+    WriteSettingsFile(home + "/Tarvano.INI", "[Server]\nDatenbankArt=1\n");
     MakeFile(home + "/1mb.bin", kMegabyte);
     MakeFile(home + "/500mb.bin", 500 * kMegabyte);
+    AwaitSettledSettings();
   }
   ~Fixture() { std::filesystem::remove_all(home); }
 

@@ -34,9 +34,8 @@ constexpr int kRows = 100000;
 struct Fixture {
   Fixture() : home(MakeSettingsHome()) {
     settings = home + "/Tarvano.INI";
-    FILE* ini = fopen(settings.c_str(), "w");
-    fprintf(ini, "[Datei Verzeichnisse]\nPROJEKT=%s\n", home.c_str());
-    fclose(ini);
+    WriteSettingsFile(settings,
+                      "[Datei Verzeichnisse]\nPROJEKT=" + home + "\n");
     path = home + "/PROJEKT.VX3DB";
     dao::CreateDatabase(path, SchemaScript("PRJSTRUK"), kSuitePassword);
     FillProjects(path,
@@ -53,6 +52,7 @@ struct Fixture {
         "'2024-01-02 10:00:00', '2024-03-01 00:00:00', '2025-06-30 00:00:00', "
         "'2024-01-02 10:00:00', 'Neubau mit Tiefgarage')",
         kRows);
+    AwaitSettledSettings();
   }
   ~Fixture() { std::filesystem::remove_all(home); }
 

@@ -156,12 +156,10 @@ struct InstallationFixture {
     PQclear(PQexec(conn, "VACUUM ANALYZE projekt, tabmassen"));
     PQfinish(conn);
     home = MakeSettingsHome();
-    std::FILE* settings = std::fopen((home + "/Tarvano.INI").c_str(), "w");
-    std::fprintf(settings,
-                 "[Server]\nDatenbankArt=2\nVerbindung=%s\n"
-                 "[Datei Verzeichnisse]\nPROJEKT=%s\n",
-                 conninfo.c_str(), home.c_str());
-    std::fclose(settings);
+    WriteSettingsFile(home + "/Tarvano.INI",
+                      "[Server]\nDatenbankArt=2\nVerbindung=" + conninfo +
+                          "\n[Datei Verzeichnisse]\nPROJEKT=" + home + "\n");
+    AwaitSettledSettings();
   }
   // Writes the local document and its COPY form, the first time only.
   void MakeDocument() {

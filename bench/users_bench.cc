@@ -36,10 +36,9 @@ struct Fixture {
       mkdir((home + folder).c_str(), 0777);
     }
     for (const char* name : {"gross", "klein"}) {
-      FILE* ini = fopen((home + "/" + name + ".INI").c_str(), "w");
-      fprintf(ini, "[Datei Verzeichnisse]\nPROJEKT=%s/%s\nLIZENZ=%s/lizenz\n",
-              home.c_str(), name, home.c_str());
-      fclose(ini);
+      WriteSettingsFile(home + "/" + name + ".INI",
+                        "[Datei Verzeichnisse]\nPROJEKT=" + home + "/" + name +
+                            "\nLIZENZ=" + home + "/lizenz\n");
     }
     const char* insert = "INSERT INTO Projekt (ProNr, ProBez) VALUES (?, ?)";
     for (const auto& [name, rows] : {std::pair{"gross", kManyRows},
@@ -55,6 +54,7 @@ struct Fixture {
     AddGroup("Planung");
     JoinGroup("Planung", "bert");
     SetModuleRight("Planung", "PROJ_NEW", true);
+    AwaitSettledSettings();
   }
   ~Fixture() { std::filesystem::remove_all(home); }
 
