@@ -39,7 +39,8 @@ void StoredRow::CopyFrom(const RecordsetCursor& cursor) {
     }
   }
   if (first == std::string::npos) return;
-  bytes_.assign(cursor.rows.BytesOf(Cell{.offset = first, .size = end - first}));
+  const Cell span{.offset = first, .size = end - first};
+  bytes_.assign(cursor.rows.BytesOf(span));
   // A recordset of one row holds its bytes from the start: nothing to move.
   if (first == 0) return;
   for (Cell& cell : cells_) {
@@ -54,8 +55,10 @@ ColumnType StoredRow::TypeOf(size_t column) const {
 
 Variant StoredRow::Value(size_t column) const {
   const Cell& cell = cells_[column];
+  const std::string_view bytes =
+      std::string_view(bytes_).substr(cell.offset, cell.size);
   return ReadStoredValue(TypeOf(column), cell.kind, cell.integer, cell.real,
-                         std::string_view(bytes_).substr(cell.offset, cell.size));
+                         bytes);
 }
 
 std::optional<std::string_view> StoredRow::StoredText(size_t column) const {

@@ -55,7 +55,8 @@ void MakeCachedForm(bool remark, Variant& value, bool& is_null,
                     FieldSize&& field_size) {
   is_null = value.IsNull();
   if (!is_null && remark) {
-    value = field_size() >= 1 ? Variant(CByteArray(value)) : Variant(ByteArray());
+    value = field_size() >= 1 ? Variant(CByteArray(value))
+                              : Variant(ByteArray());
   }
 }
 
@@ -68,14 +69,16 @@ class FieldCache {
   FieldCache() { Reset(1); }
 
   // Makes the cache `entries` empty entries (at least one), the working
-  // copy of no row, whose entries have no names until Name() gives them.
+  // copy of no row.  The entries have no names until Name() gives them;
+  // the name index is kept, and only Name() replaces it.
   void Reset(size_t entries);
 
   // Makes the entries, as Reset left them, the working copy of the current
   // row of `rs`, one column per entry, in their cached form
-  // (MakeCachedForm); raises as Recordset::CopyCurrentRow.  An entry's value is made from the row
-  // when the entry is first used: most callers read a few columns of a
-  // row.  A column that cannot be read leaves its entry empty.
+  // (MakeCachedForm); raises as Recordset::CopyCurrentRow.  An entry's
+  // value is made from the row when the entry is first used: most callers
+  // read a few columns of a row.  A column that cannot be read leaves its
+  // entry empty.
   void Load(const dao::Recordset& rs);
 
   // A cache of one entry holds no row: reads and writes refuse it.

@@ -34,9 +34,8 @@ enum PropertyColumn {
   kPropertyColumns
 };
 constexpr std::array<const char*, kPropertyColumns> kPropertyColumnNames = {
-    "PRONR",      "ID",         "PROBEZ",    "PROWAEHRUNG", "FLURNR",
-    "FLURSTUECKNR", "GEMEINDE", "GEMARKUNG", "PROSTRASSE",  "PROLAND",
-    "PROPLZ",     "PROORT"};
+    "PRONR", "ID", "PROBEZ", "PROWAEHRUNG", "FLURNR", "FLURSTUECKNR",
+    "GEMEINDE", "GEMARKUNG", "PROSTRASSE", "PROLAND", "PROPLZ", "PROORT"};
 
 }  // namespace
 
