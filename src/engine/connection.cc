@@ -71,6 +71,14 @@ std::string HostPath(const std::string& name) {
   }
 }
 
+// Whether SQLite, as it was built, opens every connection with the sync
+// level FULL: setting it again would cost a statement at every open.
+bool SyncFullByDefault() {
+  static const bool full =
+      sqlite3_compileoption_used("DEFAULT_SYNCHRONOUS=2") == 1;
+  return full;
+}
+
 }  // namespace
 
 std::shared_ptr<Connection> Connection::Open(const std::string& name,
@@ -91,12 +99,9 @@ std::shared_ptr<Connection> Connection::Open(const std::string& name,
   std::shared_ptr<Connection> connection(
       new Connection(name, std::move(path), std::move(lock), read_only));
   connection->Connect();
-  // The password check reads two rows: in one read transaction, the file
-  // is locked and checked for changes once.
-  connection->Exec("BEGIN");
-  const bool accepted = PasswordAccepts(connection->db_, connect, name);
-  connection->Exec("COMMIT");
-  if (!accepted) RaiseDao(kErrInvalidPassword);
+  if (!PasswordAccepts(connection->db_, connect, name)) {
+    RaiseDao(kErrInvalidPassword);
+  }
   return connection;
 }
 
@@ -141,11 +146,13 @@ void Connection::Connect() {
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_handler(db_, &Connection::WaitForLock, this);
   sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FKEY, 1, nullptr);
-  // Setting the sync level reads the schema, which tells a database from
-  // any other file (3049).
-  Exec("PRAGMA synchronous=FULL");
+  // A writer puts every commit on the disk before it goes on, and keeps a
+  // rollback journal (a file left in WAL mode is turned back: the WAL's
+  // shared memory does not reach other machines).  Either statement reads
+  // the schema, which tells a database from any other file (3049); a
+  // reader needs only that.
+  if (read_only_ || !SyncFullByDefault()) Exec("PRAGMA synchronous=FULL");
   if (!read_only_) Exec("PRAGMA journal_mode=DELETE");
-  RegisterDialectFunctions(db_);
 }
 
 Connection::~Connection() {
@@ -174,6 +181,13 @@ Statement Connection::Prepare(std::string_view sql) {
   CheckOpen();
   if (std::unique_ptr<CachedStatement> cached = cache_.Take(sql)) {
     return Statement(this, std::move(cached));
+  }
+  // Registered with the first statement, when no other can be running
+  // (SQLite refuses to replace a function under a running statement): an
+  // open that only checks the password and closes again does without them.
+  if (!dialect_registered_) {
+    RegisterDialectFunctions(db_);
+    dialect_registered_ = true;
   }
   sqlite3_stmt* stmt = nullptr;
   const char* tail = nullptr;

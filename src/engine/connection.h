@@ -164,6 +164,7 @@ class Connection {
   sqlite3* db_ = nullptr;
   std::unique_ptr<LockFile> lock_;
   bool read_only_;
+  bool dialect_registered_ = false;  // RegisterDialectFunctions done
   StatementCache cache_;
   int busy_limit_ms_ = kBusyTimeoutMs;
   std::chrono::steady_clock::time_point busy_since_;

@@ -38,6 +38,8 @@ TEST_F(EngineDatabase, OpenRefusesWhatIsNoUsableDatabase) {
   const std::string text = dir_.File("TEXT.VX3DB");
   WriteFile(text, "this is no database, only a text file of some length\n");
   EXPECT_EQ(ErrorOf([&] { engine_.OpenDatabase(text); }), kErrNotADatabase);
+  EXPECT_EQ(ErrorOf([&] { engine_.OpenDatabase(text, false, true); }),
+            kErrNotADatabase);
   const std::string empty = dir_.File("LEER.VX3DB");
   WriteFile(empty, "");
   EXPECT_EQ(ErrorOf([&] { engine_.OpenDatabase(empty); }), kErrNotADatabase);
@@ -204,6 +206,36 @@ TEST_F(EngineDatabase, FilesStayValidForTheStockShell) {
   EXPECT_EQ(sqlite3_column_int(stmt, 2), 1);
   sqlite3_finalize(stmt);
   sqlite3_close(raw);
+}
+
+// The journal mode a file is in, as SQLite alone reads it.
+std::string JournalModeOf(const std::string& path, const char* set = nullptr) {
+  sqlite3* raw = nullptr;
+  std::string mode;
+  if (sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr) ==
+      SQLITE_OK) {
+    if (set != nullptr) sqlite3_exec(raw, set, nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(raw, "PRAGMA journal_mode", -1, &stmt, nullptr);
+    if (sqlite3_step(stmt) == SQLITE_ROW) {
+      mode = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    }
+    sqlite3_finalize(stmt);
+  }
+  sqlite3_close(raw);
+  return mode;
+}
+
+TEST_F(EngineDatabase, WriterTurnsAFileLeftInWalModeBack) {
+  ASSERT_EQ(JournalModeOf(path_, "PRAGMA journal_mode=WAL"), "wal");
+  // A reader reads it as it is and changes nothing.
+  Open(false, true)->Close();
+  EXPECT_EQ(JournalModeOf(path_), "wal");
+  std::shared_ptr<Database> db = Open();
+  db->Execute("INSERT INTO Projekt (ProNr) VALUES ('w')");
+  db->Close();
+  EXPECT_EQ(JournalModeOf(path_), "delete");
+  EXPECT_FALSE(Exists(path_ + "-wal"));
 }
 
 TEST_F(EngineDatabase, FaultyScriptLeavesNoFile) {

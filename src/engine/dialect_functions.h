@@ -1,5 +1,6 @@
 // The functions and the collation that translated statements use
-// (sql_dialect.h), registered on each connection:
+// (sql_dialect.h), registered on each connection before its first
+// statement:
 //   collation DE_NOCASE   texts compared as text_order.h says
 //   like(p, x[, e])       LIKE with that folding (replaces SQLite's)
 //   ucase, lcase          the library's UCase and LCase
@@ -20,7 +21,8 @@ namespace vx::dao {
 
 inline constexpr const char* kFoldingCollation = "DE_NOCASE";
 
-// Registers the functions and the collation on `db`.
+// Registers the functions and the collation on `db`.  SQLite refuses to
+// replace a function while a statement runs: call it before the first.
 void RegisterDialectFunctions(sqlite3* db);
 
 }  // namespace vx::dao

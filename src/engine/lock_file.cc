@@ -25,14 +25,13 @@ namespace {
 constexpr int kMaxAttempts = 50;
 constexpr int kRemoverWaitMs = 20;
 
-// Whether `path` still names the inode open on `fd`.
-bool StillNamed(int fd, const std::string& path) {
-  struct stat open_file, named;
-  if (fstat(fd, &open_file) != 0 || lstat(path.c_str(), &named) != 0) {
-    return false;
-  }
-  return open_file.st_nlink > 0 && open_file.st_dev == named.st_dev &&
-         open_file.st_ino == named.st_ino;
+// Whether `path` still names the inode `file` has open.  (The inode
+// cannot have been removed and its number given to a new file meanwhile:
+// the open file keeps it.)
+bool StillNamed(const OpenLockFile& file, const std::string& path) {
+  struct stat named;
+  return lstat(path.c_str(), &named) == 0 && named.st_dev == file.device &&
+         named.st_ino == file.inode;
 }
 
 void SleepOneMillisecond() {
@@ -72,11 +71,12 @@ enum class LockOutcome { kLocked, kUnlinked, kRefused, kNotAllowed };
 // Tries the lock without blocking.  A refusal may come from a last holder
 // that holds the file exclusively only to unlink it; that one is gone within
 // moments, so a refused acquirer watches the name for a little while.
-LockOutcome TryLock(int fd, short type, const std::string& path) {
+LockOutcome TryLock(const OpenLockFile& file, short type,
+                    const std::string& path) {
   for (int waited = 0;; ++waited) {
-    if (SetLock(fd, type)) return LockOutcome::kLocked;
+    if (SetLock(file.fd, type)) return LockOutcome::kLocked;
     const int error = errno;
-    if (!StillNamed(fd, path)) return LockOutcome::kUnlinked;
+    if (!StillNamed(file, path)) return LockOutcome::kUnlinked;
     if (!Refused(error)) return LockOutcome::kNotAllowed;
     if (waited == kRemoverWaitMs) return LockOutcome::kRefused;
     SleepOneMillisecond();
@@ -127,7 +127,7 @@ SharedMode LockFileMode(const std::string& database_path) {
 // reading and writing where the permissions allow, else for reading only,
 // which still carries a shared lock.  Returns -1 with errno set, EEXIST
 // when another process created the file in between.
-int OpenLockFile(const std::string& path, const std::string& database_path) {
+int OpenDescriptor(const std::string& path, const std::string& database_path) {
   // Made first: the first user, who makes it, is the common case.
   int fd = CreateSharedFile(path, LockFileMode(database_path), O_RDWR);
   if (fd >= 0 || errno != EEXIST) return fd;
@@ -140,15 +140,25 @@ int OpenLockFile(const std::string& path, const std::string& database_path) {
   return -1;
 }
 
-// Removes the lock file `path` open on `fd` when nobody holds it, and
-// closes `fd`.  Whoever gets the file exclusively is its last holder.  A
+// Opens the lock file as OpenDescriptor does; the file's descriptor is -1
+// (with errno set) when it fails.
+OpenLockFile OpenFile(const std::string& path,
+                      const std::string& database_path) {
+  FileDescriptor fd(OpenDescriptor(path, database_path));
+  struct stat info;
+  if (fd.get() < 0 || fstat(fd.get(), &info) != 0) return {};
+  return {fd.release(), info.st_dev, info.st_ino};
+}
+
+// Removes the lock file `path` when nobody holds it, and closes `file`.
+// Whoever gets the file exclusively is its last holder.  A
 // newcomer that opened the old inode meanwhile finds it unnamed once it
 // holds its lock.  (A descriptor open only for reading cannot take the file
 // exclusively and leaves it to the others; a lock file that nobody holds
 // keeps nobody out.)
-void RemoveIfLast(int fd, const std::string& path) {
-  if (SetLock(fd, F_WRLCK) && StillNamed(fd, path)) unlink(path.c_str());
-  close(fd);
+void RemoveIfLast(const OpenLockFile& file, const std::string& path) {
+  if (SetLock(file.fd, F_WRLCK) && StillNamed(file, path)) unlink(path.c_str());
+  close(file.fd);
 }
 
 // The lock files of databases this process closed a moment ago, open
@@ -162,34 +172,35 @@ class LingeringFiles {
     return *files;
   }
 
-  // The lingering descriptor of lock file `path`, taken out, or -1.
-  int Take(const std::string& path) {
+  // The lingering lock file `path`, taken out; its descriptor is -1 when
+  // none lingers.
+  OpenLockFile Take(const std::string& path) {
     std::lock_guard<std::mutex> guard(mutex_);
     EndExpired(Clock::now());
     for (auto it = files_.begin(); it != files_.end(); ++it) {
       if (it->path == path) {
-        const int fd = it->fd;
+        const OpenLockFile file = it->file;
         files_.erase(it);
-        return fd;
+        return file;
       }
     }
-    return -1;
+    return {};
   }
 
-  void Keep(std::string path, int fd) {
+  void Keep(std::string path, const OpenLockFile& file) {
     std::lock_guard<std::mutex> guard(mutex_);
     const Clock::time_point now = Clock::now();
     EndExpired(now);
     if (files_.size() >= kMaxFiles) {
-      RemoveIfLast(files_.front().fd, files_.front().path);
+      RemoveIfLast(files_.front().file, files_.front().path);
       files_.erase(files_.begin());
     }
-    files_.push_back({std::move(path), fd, now});
+    files_.push_back({std::move(path), file, now});
   }
 
   void EndAll() {
     std::lock_guard<std::mutex> guard(mutex_);
-    for (const File& file : files_) RemoveIfLast(file.fd, file.path);
+    for (const Lingering& entry : files_) RemoveIfLast(entry.file, entry.path);
     files_.clear();
   }
 
@@ -197,9 +208,9 @@ class LingeringFiles {
   using Clock = std::chrono::steady_clock;
   static constexpr size_t kMaxFiles = 16;
 
-  struct File {
+  struct Lingering {
     std::string path;
-    int fd;
+    OpenLockFile file;
     Clock::time_point since;
   };
 
@@ -213,7 +224,9 @@ class LingeringFiles {
                    [] { Process().mutex_.unlock(); },
                    [] {
                      LingeringFiles& self = Process();
-                     for (const File& file : self.files_) close(file.fd);
+                     for (const Lingering& entry : self.files_) {
+                       close(entry.file.fd);
+                     }
                      self.files_.clear();
                      self.mutex_.unlock();
                    });
@@ -226,7 +239,7 @@ class LingeringFiles {
     while (expired < files_.size() &&
            now - files_[expired].since >=
                std::chrono::milliseconds(LockFile::kLingerMs)) {
-      RemoveIfLast(files_[expired].fd, files_[expired].path);
+      RemoveIfLast(files_[expired].file, files_[expired].path);
       ++expired;
     }
     files_.erase(files_.begin(),
@@ -234,7 +247,7 @@ class LingeringFiles {
   }
 
   std::mutex mutex_;
-  std::vector<File> files_;  // oldest first
+  std::vector<Lingering> files_;  // oldest first
 };
 
 }  // namespace
@@ -250,23 +263,25 @@ std::unique_ptr<LockFile> LockFile::Acquire(const std::string& database_path,
   const std::string path = PathFor(database_path);
   const short type = exclusive ? F_WRLCK : F_RDLCK;
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    const int lingering = attempt == 0 ? LingeringFiles::Process().Take(path) : -1;
-    FileDescriptor fd(lingering >= 0 ? lingering
-                                     : OpenLockFile(path, database_path));
-    if (fd.get() < 0) {
+    OpenLockFile file;
+    if (attempt == 0) file = LingeringFiles::Process().Take(path);
+    if (file.fd < 0) file = OpenFile(path, database_path);
+    if (file.fd < 0) {
       if (errno == EEXIST) continue;  // created by another meanwhile
       // Nobody can write beside a reader who may not make the lock file.
       if (read_only && (errno == EACCES || errno == EROFS)) {
-        return std::unique_ptr<LockFile>(new LockFile(path, -1));
+        return std::unique_ptr<LockFile>(new LockFile(path, OpenLockFile{}));
       }
       RaiseDao(kErrCannotOpenFile, {name});
     }
+    FileDescriptor fd(file.fd);  // closes it unless handed over
 
-    switch (TryLock(fd.get(), type, path)) {
+    switch (TryLock(file, type, path)) {
       case LockOutcome::kLocked:
-        if (!StillNamed(fd.get(), path)) break;  // removed before we locked it
-        if (exclusive) WriteMachine(fd.get());
-        return std::unique_ptr<LockFile>(new LockFile(path, fd.release()));
+        if (!StillNamed(file, path)) break;  // removed before we locked it
+        if (exclusive) WriteMachine(file.fd);
+        fd.release();
+        return std::unique_ptr<LockFile>(new LockFile(path, file));
       case LockOutcome::kUnlinked:
         break;
       case LockOutcome::kNotAllowed:
@@ -295,20 +310,20 @@ bool LockFile::InUse(const std::string& database_path) {
 }
 
 void LockFile::Linger(std::unique_ptr<LockFile> lock) {
-  if (!lock || lock->fd_ < 0) return;
-  const int fd = std::exchange(lock->fd_, -1);
+  if (!lock || lock->file_.fd < 0) return;
+  const OpenLockFile file = std::exchange(lock->file_, OpenLockFile{});
   // Others may come in at once, exclusively too.
-  if (!SetLock(fd, F_UNLCK)) {
-    close(fd);  // drops the lock all the same
+  if (!SetLock(file.fd, F_UNLCK)) {
+    close(file.fd);  // drops the lock all the same
     return;
   }
-  LingeringFiles::Process().Keep(std::move(lock->path_), fd);
+  LingeringFiles::Process().Keep(std::move(lock->path_), file);
 }
 
 void LockFile::EndLingering() { LingeringFiles::Process().EndAll(); }
 
 LockFile::~LockFile() {
-  if (fd_ >= 0) RemoveIfLast(fd_, path_);
+  if (file_.fd >= 0) RemoveIfLast(file_, path_);
 }
 
 }  // namespace vx::dao

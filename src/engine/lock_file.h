@@ -41,10 +41,20 @@
 #ifndef VX_ENGINE_LOCK_FILE_H_
 #define VX_ENGINE_LOCK_FILE_H_
 
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 
 namespace vx::dao {
+
+// An open lock file and the inode it is, told by the name only while
+// nobody has removed it.
+struct OpenLockFile {
+  int fd = -1;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
 
 class LockFile {
  public:
@@ -89,10 +99,11 @@ class LockFile {
   LockFile& operator=(const LockFile&) = delete;
 
  private:
-  LockFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+  LockFile(std::string path, const OpenLockFile& file)
+      : path_(std::move(path)), file_(file) {}
 
   std::string path_;
-  int fd_;  // -1 for an open without lock file
+  OpenLockFile file_;  // descriptor -1 for an open without lock file
 };
 
 }  // namespace vx::dao

@@ -50,10 +50,14 @@ struct FreeDigestContext {
 // password keeps it.
 Sha256Digest SaltedDigest(const void* salt, size_t salt_size,
                           std::string_view password) {
+  // Fetched once: looking the algorithm up at each open costs more than
+  // the digest of a few bytes.  (Kept for the process's life.)
+  static const EVP_MD* const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
   std::unique_ptr<EVP_MD_CTX, FreeDigestContext> context(EVP_MD_CTX_new());
   Sha256Digest digest;
   unsigned int size = 0;
-  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1 ||
+  if (sha256 == nullptr || !context ||
+      EVP_DigestInit_ex(context.get(), sha256, nullptr) != 1 ||
       EVP_DigestUpdate(context.get(), salt, salt_size) != 1 ||
       EVP_DigestUpdate(context.get(), password.data(), password.size()) != 1 ||
       EVP_DigestFinal_ex(context.get(), digest.data(), &size) != 1 ||
